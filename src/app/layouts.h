@@ -1,0 +1,26 @@
+// The four windows of the tool, one layout table each, and the main menu.
+#pragma once
+
+#include "app/window.h"
+
+namespace vostrel {
+
+extern const WindowLayout kMainWindowLayout;
+extern const WindowLayout kTextEditorWindowLayout;
+extern const WindowLayout kTextModifierWindowLayout;
+extern const WindowLayout kUpdateWindowLayout;
+
+struct MenuItemLayout {
+    const char* menu;     // the drop-down menu it belongs to
+    const char* caption;
+    Handler handler;
+};
+
+// Menu bar items, in order; command id = kFirstMenuId + row.
+constexpr int kFirstMenuId = 100;
+extern const MenuItemLayout kMainMenuLayout[7];
+
+// "场控文本编辑器", also the pop-up menu of the text list.
+constexpr char kTextMenuCaption[] = "场控文本编辑器";
+
+}  // namespace vostrel

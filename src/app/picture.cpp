@@ -1,0 +1,49 @@
+#include "app/picture.h"
+
+#include "app/unique_handle.h"
+
+#include <ole2.h>
+#include <olectl.h>
+
+#include <cstring>
+
+namespace vostrel {
+
+HBITMAP loadJpegResource(const char* resourceName) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC resource = FindResourceA(module, resourceName, MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+    if (!resource) return nullptr;
+    DWORD size = SizeofResource(module, resource);
+    const void* bytes = LockResource(LoadResource(module, resource));
+    if (!bytes || size == 0) return nullptr;
+
+    // OleLoadPicture reads from a stream; the stream takes the memory block.
+    UniqueHGlobal copy(GlobalAlloc(GMEM_MOVEABLE, size));
+    if (!copy) return nullptr;
+    {
+        GlobalLockGuard lock(copy.get());
+        if (!lock.data()) return nullptr;
+        std::memcpy(lock.data(), bytes, size);
+    }
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(copy.get(), TRUE, &stream))) return nullptr;
+    copy.release();
+
+    IPicture* picture = nullptr;
+    HRESULT loaded = OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
+                                    reinterpret_cast<void**>(&picture));
+    stream->Release();
+    if (FAILED(loaded) || !picture) return nullptr;
+
+    // The picture owns its bitmap; keep a copy that outlives it.
+    OLE_HANDLE handle = 0;
+    HBITMAP result = nullptr;
+    if (SUCCEEDED(picture->get_Handle(&handle))) {
+        result = static_cast<HBITMAP>(
+            CopyImage(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    }
+    picture->Release();
+    return result;
+}
+
+}  // namespace vostrel

@@ -1,0 +1,26 @@
+#include "app/web_view.h"
+
+#include "app/unique_handle.h"
+
+#include <string>
+#include <thread>
+
+namespace vostrel {
+
+void requestPageInBackground(const char* url) {
+    if (!url || !*url) return;
+    std::thread([address = std::string(url)] {
+        UniqueHInternet session(InternetOpenA("Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)",
+                                              INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+        if (!session) return;
+        UniqueHInternet page(InternetOpenUrlA(session.get(), address.c_str(), nullptr, 0,
+                                              INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD, 0));
+        if (!page) return;
+        char buffer[4096];
+        DWORD read = 0;
+        while (InternetReadFile(page.get(), buffer, sizeof buffer, &read) && read > 0) {
+        }
+    }).detach();
+}
+
+}  // namespace vostrel

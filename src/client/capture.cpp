@@ -1,0 +1,8 @@
+#include "client/capture.h"
+
+namespace vostrel {
+
+void beginCapture() {}
+void captureClient() {}
+
+}  // namespace vostrel

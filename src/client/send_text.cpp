@@ -1,0 +1,7 @@
+#include "client/send_text.h"
+
+namespace vostrel {
+
+void sendSelectedText() {}
+
+}  // namespace vostrel

@@ -1,0 +1,7 @@
+#include "update/update_check.h"
+
+namespace vostrel {
+
+void checkForUpdate() {}
+
+}  // namespace vostrel

@@ -1,0 +1,89 @@
+// What the Windows tests share: waiting with a deadline while pumping messages,
+// processes that always end, finding windows of another process, screenshots.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vostrel::test {
+
+// Polls the condition every 10 ms, handling this thread's messages meanwhile,
+// until it holds or the deadline passes. Returns whether it held.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+
+// Handles this thread's pending messages once (no TranslateMessage: a test that
+// records keys must see them raw).
+void pumpMessages();
+
+// The folder of the running test program (all programs of the build sit together).
+std::string programFolder();
+std::string siblingPath(const std::string& fileName);
+
+// A fresh empty folder under the system temp folder, removed with its content at destruction.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+// A started program that is always ended: the destructor terminates it if it is
+// still running, so a failed assertion does not leave it behind.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // application: full path; arguments: the rest of the command line.
+    bool start(const std::string& application, const std::string& arguments = "",
+               const std::string& workingFolder = "");
+    DWORD id() const { return info_.dwProcessId; }
+    HANDLE handle() const { return info_.hProcess; }
+    bool running() const;
+    // Waits for the end; returns the exit code, or -1 when it did not end in time.
+    long waitForExit(int timeoutMs = 10000);
+    void terminate();
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+// The first visible top-level window of the process whose title equals the text
+// (any title when empty); 0 if none.
+HWND findProcessWindow(DWORD processId, const std::string& title = "");
+// Waits for such a window.
+HWND waitForProcessWindow(DWORD processId, const std::string& title = "", int timeoutMs = 10000);
+
+// A descendant of the window with this control id (depth-first), or 0.
+HWND findDescendantById(HWND root, int id);
+
+// Every visible top-level window as "handle class 'title' pid", one per line: for failure output.
+std::string describeWindows();
+
+std::string windowText(HWND window);
+std::string className(HWND window);
+// A window's rectangle in the client coordinates of its parent.
+RECT rectInParent(HWND window);
+
+std::string readFileBytes(const std::string& path);
+bool writeFileBytes(const std::string& path, const std::string& bytes);
+
+// Saves what the screen shows inside the window's rectangle as a 24-bit BMP.
+bool saveScreenshot(HWND window, const std::string& path);
+
+// Text from UTF-8 source to the GBK bytes the program speaks is done by the
+// compiler (-fexec-charset=GBK); this converts GBK to UTF-8 for messages.
+std::string gbkToUtf8(const std::string& gbk);
+
+}  // namespace vostrel::test
