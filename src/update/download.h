@@ -33,9 +33,9 @@ struct DownloadTask {
     int receiveTimeoutMs = 10000;
     int stopWaitMs = 1000;
     DownloadNotify notify = nullptr;
-    int readBlockBytes = 4096;     // most bytes asked of one InternetReadFile
+    int readBufferSize = 4096;     // INTERNET_OPTION_READ_BUFFER_SIZE of the request
     int connectRetries = 5;        // INTERNET_OPTION_CONNECT_RETRIES
-    int writeBlockBytes = 10240;   // received bytes go to the file once this many have gathered
+    int writeBufferKb = 10240;     // received bytes go to the file once this many KB have gathered
 };
 
 struct Transfer;  // what the worker thread shares with the component

@@ -62,9 +62,9 @@ void startUpdateDownload() {
     task.receiveTimeoutMs = 10000;
     task.stopWaitMs = 1000;
     task.notify = onDownloadNotice;
-    task.readBlockBytes = 4096;
+    task.readBufferSize = 4096;
     task.connectRetries = 5;
-    task.writeBlockBytes = 10240;
+    task.writeBufferKb = 10240;
 
     // The name is written in the current folder and then started: a path, a drive
     // or a device would write or run something else.
