@@ -182,6 +182,8 @@ TEST_F(UpdatingProgram, AFailedDownloadSaysSoStopsTheClockAndClosingEnds) {
         << gbkToUtf8(label(update, "下载进度"));
     std::string clock = label(update, "已用时间");
     waitUntil([] { return false; }, 1500);
+    CreateDirectoryA(siblingPath("artifacts").c_str(), nullptr);
+    saveScreenshot(update, siblingPath("artifacts\\update-window-failed.bmp"));
     EXPECT_EQ(label(update, "已用时间"), clock) << "the tick runs on after the failure";
     EXPECT_FALSE(exists(runFolder + "\\absent.exe"));
 
