@@ -36,9 +36,9 @@ TEST(SizeText, UnitsRoundingAndTrailingZeros) {
 }
 
 TEST(SizeText, AHalfHundredthRoundsAwayFromZero) {
-    // 1024 * 1.005 = 1029.12: not exact. 1.125 KB = 1152 bytes is exact: 1.13, not 1.12.
+    // 1.125 KB = 1152 bytes is an exact half: 1.13, not the 1.12 of rounding to even.
     EXPECT_EQ(sizeText(1152), "1.13KB");
-    EXPECT_EQ(sizeText(1024 + 5 * 1024 / 1000), "1KB");
+    EXPECT_EQ(sizeText(1048576 + 1048576 / 8), "1.13MB");
 }
 
 TEST(ElapsedClock, SecondsAndMinutesRunFromOneToSixty) {
