@@ -110,10 +110,6 @@ LRESULT UpdateWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         showDownloadProgress();
         return 0;
     }
-    if (message == kDownloadNoticeMessage) {
-        onDownloadNotice(static_cast<int>(wParam), static_cast<std::int64_t>(static_cast<DWORD>(lParam)));
-        return 0;
-    }
     return Window::handleMessage(message, wParam, lParam);
 }
 

@@ -22,10 +22,6 @@ private:
     HMENU menuBar_ = nullptr;
 };
 
-// Posted to the update window by the download component's worker thread, so that
-// notices are handled on the user-interface thread: wParam = code, lParam = value.
-constexpr UINT kDownloadNoticeMessage = WM_APP + 1;
-
 class UpdateWindow : public Window {
 public:
     UpdateWindow();

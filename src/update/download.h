@@ -1,12 +1,28 @@
-// The background download component.
+// The background download component: one transfer at a time on a worker thread
+// of its own, over WinINet. Its notices reach the thread that started the transfer
+// through a message-only window, so the notice routine runs on the user-interface
+// thread, in order, with the full 64-bit value.
 #pragma once
 
+#include <windows.h>
+
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace vostrel {
 
 using DownloadNotify = void (*)(int code, std::int64_t value);
+
+// The notice codes. 3 and 4 are the ones the update window acts on; a failed
+// transfer (any HTTP status but 200, a broken or short transfer, an unknown length,
+// a file that cannot be written) reports 2 with the HTTP status, 0 when none came.
+namespace downloadNotice {
+constexpr int kFailed = 2;
+constexpr int kSize = 3;      // value: the file's total size in bytes
+constexpr int kFinished = 4;  // the file is complete at the destination path
+}  // namespace downloadNotice
 
 // One request to the download component.
 struct DownloadTask {
@@ -17,20 +33,46 @@ struct DownloadTask {
     int receiveTimeoutMs = 10000;
     int stopWaitMs = 1000;
     DownloadNotify notify = nullptr;
-    int bufferSize = 4096;
-    int retries = 5;
-    int reserved = 10240;
+    int readBufferSize = 4096;     // INTERNET_OPTION_READ_BUFFER_SIZE of the request
+    int connectRetries = 5;        // INTERNET_OPTION_CONNECT_RETRIES
+    int writeBufferKb = 10240;     // received bytes go to the file once this many KB have gathered
 };
+
+struct Transfer;  // what the worker thread shares with the component
 
 class Downloader {
 public:
-    Downloader() = default;
-    ~Downloader() { close(); }
+    Downloader();
+    ~Downloader();
     Downloader(const Downloader&) = delete;
     Downloader& operator=(const Downloader&) = delete;
 
-    // Stops a running transfer (waiting up to the task's stop wait) and closes.
-    void close() {}
+    // Starts the transfer in the background, after stopping one still running.
+    // False when it cannot start (no address, no thread); nothing is reported then.
+    bool start(const DownloadTask& task);
+
+    // Bytes received so far by the running transfer; 0 when none is running.
+    std::int64_t downloadedBytes() const;
+    // Bytes received since the previous call: by the running transfer, and by all
+    // transfers. Reading resets each counter, so only the progress tick reads them.
+    std::int64_t takeTransferBytes();
+    std::int64_t takeAllTransferBytes();
+
+    bool running() const;
+
+    // Stops a running transfer: the worker is told to stop, its connection is
+    // closed under it, and this waits up to the task's stop wait for it to end.
+    // A worker that does not end in time is left to the process's end; it owns
+    // everything it still touches.
+    void close();
+
+    // Delivers the notices queued by the worker (the message-only window calls it).
+    void deliverNotices();
+
+private:
+    std::shared_ptr<Transfer> transfer_;
+    std::shared_ptr<std::atomic<std::int64_t>> allTransfersBytes_;
+    HWND noticeWindow_ = nullptr;
 };
 
 }  // namespace vostrel

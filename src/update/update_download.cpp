@@ -1,10 +1,145 @@
 #include "update/update_download.h"
 
-namespace vostrel {
+#include "actions/input.h"
+#include "app/application_state.h"
+#include "app/windows.h"
+#include "core/gbk_text.h"
+#include "core/progress_format.h"
+#include "core/update_page.h"
+#include "update/update_check.h"
 
-void onUpdateWindowCreated() {}
-void startUpdateDownload() {}
-void showDownloadProgress() {}
-void onDownloadNotice(int, std::int64_t) {}
+#include <commctrl.h>
+
+#include <cstdlib>
+
+namespace vostrel {
+namespace {
+
+std::string currentFolder() {
+    char folder[MAX_PATH] = {};
+    DWORD length = GetCurrentDirectoryA(MAX_PATH, folder);
+    return (length > 0 && length < MAX_PATH) ? std::string(folder, length) : std::string(".");
+}
+
+void showFailure(const std::string& text) {
+    if (UpdateWindow* window = updateWindow()) {
+        window->setClockInterval(0);
+        window->setText("下载进度", text);
+    }
+}
+
+bool isFile(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+void onUpdateWindowCreated() {
+    // Posted: the main window closes when the messages are next handled, and the
+    // update window, owned by nobody, lives on.
+    PostMessageA(mainWindow().handle(), WM_CLOSE, 0, 0);
+    ApplicationState& state = appState();
+    state.updateSection = readUpdatePage(&state.updatePage);
+    readDownloadKeys(state.updateSection, state.updateInfo);
+    startUpdateDownload();
+}
+
+void startUpdateDownload() {
+    UpdateWindow* window = updateWindow();
+    if (!window) return;
+    window->setText("按钮1", "正在更新,请稍等.");
+    EnableWindow(window->control("按钮1"), FALSE);
+
+    ApplicationState& state = appState();
+    DownloadTask& task = state.downloadTask;
+    const std::string& programName = state.updateInfo.programName;
+    std::string folder = currentFolder();
+    task.sourceAddress = trimSpaces(state.updateInfo.updateAddress);
+    task.destinationPath = folder + (folder.back() == '\\' ? "" : "\\") + programName;
+    task.connectTimeoutMs = 5000;
+    task.sendTimeoutMs = 5000;
+    task.receiveTimeoutMs = 10000;
+    task.stopWaitMs = 1000;
+    task.notify = onDownloadNotice;
+    task.readBufferSize = 4096;
+    task.connectRetries = 5;
+    task.writeBufferKb = 10240;
+
+    // The name is written in the current folder and then started: a path, a drive
+    // or a device would write or run something else.
+    if (!isPlainFileName(programName)) return showFailure(rejectedProgramNameText());
+    if (!state.download.start(task)) return showFailure(downloadFailedText(0));
+    window->setClockInterval(1000);
+}
+
+void showDownloadProgress() {
+    UpdateWindow* window = updateWindow();
+    if (!window) return;
+    ApplicationState& state = appState();
+    advanceElapsedClock(state.elapsedSeconds, state.elapsedMinutes, state.elapsedHours);
+
+    ProgressSample sample;
+    sample.totalBytes = state.totalBytes;
+    sample.downloadedBytes = state.download.downloadedBytes();
+    sample.bytesThisTransfer = state.download.takeTransferBytes();
+    sample.bytesAllTransfers = state.download.takeAllTransferBytes();
+    sample.hours = state.elapsedHours;
+    sample.minutes = state.elapsedMinutes;
+    sample.seconds = state.elapsedSeconds;
+    ProgressLabels labels = formatProgress(sample);
+
+    window->setText("下载进度", labels.progress);
+    SendMessageA(window->control("进度条"), PBM_SETPOS, static_cast<WPARAM>(labels.barPosition), 0);
+    window->setText("下载速度", labels.speed);
+    window->setText("已经下载", labels.downloaded);
+    window->setText("已用时间", labels.elapsed);
+    window->setText("剩余时间", labels.remaining);
+}
+
+void onDownloadNotice(int code, std::int64_t value) {
+    switch (code) {
+    case downloadNotice::kSize:
+        appState().totalBytes = static_cast<double>(value);
+        break;
+    case downloadNotice::kFinished:
+        if (UpdateWindow* window = updateWindow()) window->setClockInterval(0);
+        startNewProgramWhenPresent(appState().downloadTask.destinationPath);
+        // The orderly end: the exit clean-up runs from here as after the message loop.
+        std::exit(0);
+    case downloadNotice::kFailed:
+        showFailure(downloadFailedText(value));
+        break;
+    default:
+        break;
+    }
+}
+
+bool startNewProgram(const std::string& path) {
+    STARTUPINFOA startup{sizeof startup};
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    std::string commandLine = "\"" + path + "\"";
+    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return false;
+    }
+    WaitForInputIdle(process.hProcess, 1000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+int startNewProgramWhenPresent(const std::string& path, int checks) {
+    for (int check = 1; check <= checks; ++check) {
+        if (isFile(path)) {
+            startNewProgram(path);
+            return check;
+        }
+        MessagePumpDelay(500);
+    }
+    return 0;
+}
 
 }  // namespace vostrel

@@ -1,0 +1,49 @@
+// The update window's progress display, one tick's worth: every label as the GBK
+// text it shows. Spelt as GBK bytes because this code is also built natively.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vostrel {
+
+// A byte count with its unit, the number rounded to 2 decimals (halves away from
+// zero) without trailing zeros: 512B, 1.5KB, 2MB; 0 and below as a bare integer.
+std::string sizeText(std::int64_t bytes);
+
+// One tick of the elapsed clock. Seconds and minutes run from 1 to 60, not 0 to
+// 59, so that the three values always add up to the number of ticks.
+void advanceElapsedClock(int& seconds, int& minutes, int& hours);
+
+// "剩余时间：1时2分5秒" for 3725 seconds.
+std::string remainingTimeText(std::int64_t seconds);
+
+struct ProgressSample {
+    double totalBytes = 0;               // 0 until the size notice has arrived
+    std::int64_t downloadedBytes = 0;    // of the running transfer
+    std::int64_t bytesThisTransfer = 0;  // received by it since the previous tick
+    std::int64_t bytesAllTransfers = 0;  // received by all transfers since the previous tick
+    int hours = 0, minutes = 0, seconds = 0;  // the clock, already advanced for this tick
+};
+
+struct ProgressLabels {
+    std::string progress;    // 下载进度
+    std::string speed;       // 下载速度
+    std::string downloaded;  // 已经下载
+    std::string elapsed;     // 已用时间
+    std::string remaining;   // 剩余时间
+    int barPosition = 0;     // 进度条, 0 to 100
+};
+
+// Before the size is known, and in a second without bytes, the figures that would
+// divide by zero read "未知" (unknown) instead.
+ProgressLabels formatProgress(const ProgressSample& sample);
+
+// 下载进度 after a failed transfer: "下载失败：服务器返回404" (the server answered 404)
+// for an HTTP status other than 200, "下载失败：传输中断" (transfer broken off) otherwise.
+std::string downloadFailedText(std::int64_t httpStatus);
+
+// 下载进度 when the page names no plain file name: "下载失败：程序名字无效".
+std::string rejectedProgramNameText();
+
+}  // namespace vostrel

@@ -1,0 +1,322 @@
+#include "update/download.h"
+
+#include "app/unique_handle.h"
+
+#include <wininet.h>
+
+#include <cstdlib>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+namespace vostrel {
+
+struct DownloadNoticeRecord {
+    int code;
+    std::int64_t value;
+};
+
+struct Transfer {
+    DownloadTask task;
+    std::string temporaryPath;  // beside the destination, renamed into place when complete
+    HWND noticeWindow = nullptr;
+    std::shared_ptr<std::atomic<std::int64_t>> allTransfersBytes;
+    std::atomic<bool> stopRequested{false};
+    std::atomic<bool> ended{false};
+    std::atomic<bool> abandoned{false};  // the stop did not wait for the worker and removed its file
+    std::atomic<std::int64_t> downloaded{0};
+    std::atomic<std::int64_t> sinceLastRead{0};
+    UniqueHandle thread;
+
+    std::mutex lock;  // guards the two handles below and the notices
+    HINTERNET session = nullptr;
+    HINTERNET connection = nullptr;
+    HINTERNET request = nullptr;
+    std::deque<DownloadNoticeRecord> notices;
+};
+
+namespace {
+
+constexpr char kNoticeWindowClass[] = "VostrelDownloadNotices";
+constexpr UINT kNoticesQueuedMessage = WM_APP + 1;
+constexpr char kUserAgent[] = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
+// Bytes asked of one InternetReadFile. It returns only when the block is full or
+// the data ends, so a larger block would leave the counters still on a slow line;
+// a smaller one costs throughput (4 KB reads run at a fifth of 64 KB ones).
+constexpr size_t kReadBlock = 64 * 1024;
+
+void post(Transfer& t, int code, std::int64_t value) {
+    {
+        std::lock_guard<std::mutex> guard(t.lock);
+        t.notices.push_back({code, value});
+    }
+    PostMessageA(t.noticeWindow, kNoticesQueuedMessage, 0, 0);
+}
+
+void closeHandles(Transfer& t) {
+    std::lock_guard<std::mutex> guard(t.lock);
+    if (t.request) InternetCloseHandle(std::exchange(t.request, nullptr));
+    if (t.connection) InternetCloseHandle(std::exchange(t.connection, nullptr));
+    if (t.session) InternetCloseHandle(std::exchange(t.session, nullptr));
+}
+
+std::int64_t queryContentLength(HINTERNET request) {
+    char text[32] = {};
+    DWORD size = sizeof text;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return -1;
+    char* end = nullptr;
+    long long length = std::strtoll(text, &end, 10);
+    return (end != text && length >= 0) ? length : -1;
+}
+
+bool writeAll(HANDLE file, const std::vector<char>& bytes, size_t count) {
+    size_t done = 0;
+    while (done < count) {
+        DWORD wrote = 0;
+        if (!WriteFile(file, bytes.data() + done, static_cast<DWORD>(count - done), &wrote, nullptr) || wrote == 0) {
+            return false;
+        }
+        done += wrote;
+    }
+    return true;
+}
+
+// The transfer itself. Only a complete HTTP 200 answer of a known length becomes
+// the destination file: the bytes go to a temporary name beside it, which is
+// renamed into place at the end, so an error page or a broken transfer is never
+// what the update window starts.
+void transferFile(Transfer& t) {
+    const DownloadTask& task = t.task;
+    auto failed = [&t](std::int64_t status) {
+        if (!t.stopRequested) post(t, downloadNotice::kFailed, status);
+    };
+
+    char host[256] = {}, path[2048] = {};
+    URL_COMPONENTSA parts{sizeof parts};
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = sizeof host;
+    parts.lpszUrlPath = path;
+    parts.dwUrlPathLength = sizeof path;
+    char extra[2048] = {};
+    parts.lpszExtraInfo = extra;
+    parts.dwExtraInfoLength = sizeof extra;
+    if (!InternetCrackUrlA(task.sourceAddress.c_str(), 0, 0, &parts) ||
+        (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)) {
+        return failed(0);
+    }
+    std::string object = std::string(path[0] ? path : "/") + extra;
+
+    HINTERNET session = InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (!session) return failed(0);
+    {
+        std::lock_guard<std::mutex> guard(t.lock);
+        if (t.stopRequested) {
+            InternetCloseHandle(session);
+            return;
+        }
+        t.session = session;
+    }
+    // Set on every handle: some WinINet implementations read a request's
+    // time-outs from the request handle only.
+    DWORD connect = static_cast<DWORD>(task.connectTimeoutMs), send = static_cast<DWORD>(task.sendTimeoutMs),
+          receive = static_cast<DWORD>(task.receiveTimeoutMs), retries = static_cast<DWORD>(task.connectRetries);
+    auto setTimeOuts = [&](HINTERNET handle) {
+        InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
+        InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
+        InternetSetOptionA(handle, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof send);
+        InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
+    };
+    setTimeOuts(session);
+    HINTERNET connection = InternetConnectA(session, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+    if (!connection) return failed(0);
+    {
+        std::lock_guard<std::mutex> guard(t.lock);
+        if (!t.session) {  // stopped meanwhile
+            InternetCloseHandle(connection);
+            return;
+        }
+        t.connection = connection;
+    }
+    setTimeOuts(connection);
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES |
+                  INTERNET_FLAG_NO_AUTH | (parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
+    HINTERNET request = HttpOpenRequestA(connection, "GET", object.c_str(), nullptr, nullptr, nullptr, flags, 0);
+    {
+        std::lock_guard<std::mutex> guard(t.lock);
+        if (request && !t.session) {
+            InternetCloseHandle(request);
+            request = nullptr;
+        }
+        t.request = request;
+    }
+    if (!request) return failed(0);
+    setTimeOuts(request);
+    DWORD readBuffer = static_cast<DWORD>(task.readBufferSize);
+    InternetSetOptionA(request, INTERNET_OPTION_READ_BUFFER_SIZE, &readBuffer, sizeof readBuffer);
+    if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) return failed(0);
+
+    DWORD status = 0, statusSize = sizeof status;
+    HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize, nullptr);
+    if (status != HTTP_STATUS_OK) return failed(status);
+    std::int64_t length = queryContentLength(request);
+    if (length < 0) return failed(0);
+    post(t, downloadNotice::kSize, length);
+
+    const std::string& temporary = t.temporaryPath;
+    // Shared for deletion: a stop that cannot wait for this thread removes the file.
+    UniqueFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return failed(0);
+
+    const size_t readBlock = kReadBlock;
+    size_t writeBlock = static_cast<size_t>(task.writeBufferKb > 0 ? task.writeBufferKb : 0) * 1024;
+    // Never more than the file itself: a small file needs no large buffer.
+    if (length < static_cast<std::int64_t>(writeBlock)) writeBlock = static_cast<size_t>(length);
+    std::vector<char> pending(writeBlock + readBlock);
+    size_t pendingBytes = 0;
+    std::int64_t received = 0;
+    bool intact = true;
+    while (!t.stopRequested) {
+        if (pendingBytes + readBlock > pending.size()) pending.resize(pendingBytes + readBlock);
+        DWORD got = 0;
+        if (!InternetReadFile(request, pending.data() + pendingBytes, static_cast<DWORD>(readBlock), &got)) {
+            intact = false;
+            break;
+        }
+        if (got == 0) break;
+        pendingBytes += got;
+        received += got;
+        t.downloaded = received;
+        t.sinceLastRead += got;
+        *t.allTransfersBytes += got;
+        if (pendingBytes >= writeBlock) {
+            if (!writeAll(file.get(), pending, pendingBytes)) {
+                intact = false;
+                break;
+            }
+            pendingBytes = 0;
+        }
+    }
+    intact = intact && !t.stopRequested && writeAll(file.get(), pending, pendingBytes) && received == length &&
+             FlushFileBuffers(file.get());
+    file.reset();
+    if (!intact ||
+        !MoveFileExA(temporary.c_str(), task.destinationPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        // A later transfer to the same destination may own the name by now.
+        if (!t.abandoned) DeleteFileA(temporary.c_str());
+        return failed(0);
+    }
+    post(t, downloadNotice::kFinished, length);
+}
+
+DWORD WINAPI transferThread(void* parameter) {
+    // The thread holds its own reference: the component may let go of a worker
+    // that did not stop in time.
+    std::unique_ptr<std::shared_ptr<Transfer>> owned(static_cast<std::shared_ptr<Transfer>*>(parameter));
+    Transfer& t = **owned;
+    transferFile(t);
+    closeHandles(t);
+    t.ended = true;
+    return 0;
+}
+
+LRESULT CALLBACK noticeWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == kNoticesQueuedMessage) {
+        if (auto* downloader = reinterpret_cast<Downloader*>(GetWindowLongPtrA(window, GWLP_USERDATA))) {
+            downloader->deliverNotices();
+        }
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND createNoticeWindow(Downloader* downloader) {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA cls{};
+        cls.lpfnWndProc = noticeWindowProcedure;
+        cls.hInstance = GetModuleHandleA(nullptr);
+        cls.lpszClassName = kNoticeWindowClass;
+        registered = RegisterClassA(&cls) != 0;
+    }
+    HWND window = CreateWindowExA(0, kNoticeWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    if (window) SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(downloader));
+    return window;
+}
+
+}  // namespace
+
+Downloader::Downloader() : allTransfersBytes_(std::make_shared<std::atomic<std::int64_t>>(0)) {}
+
+Downloader::~Downloader() {
+    close();
+    if (noticeWindow_) {
+        SetWindowLongPtrA(noticeWindow_, GWLP_USERDATA, 0);
+        DestroyWindow(noticeWindow_);
+    }
+}
+
+bool Downloader::start(const DownloadTask& task) {
+    close();
+    if (task.sourceAddress.empty() || task.destinationPath.empty()) return false;
+    if (!noticeWindow_) noticeWindow_ = createNoticeWindow(this);
+    if (!noticeWindow_) return false;
+
+    auto transfer = std::make_shared<Transfer>();
+    transfer->task = task;
+    transfer->temporaryPath = task.destinationPath + ".download";
+    transfer->noticeWindow = noticeWindow_;
+    transfer->allTransfersBytes = allTransfersBytes_;
+    auto* threadReference = new std::shared_ptr<Transfer>(transfer);
+    transfer->thread.reset(CreateThread(nullptr, 0, transferThread, threadReference, 0, nullptr));
+    if (!transfer->thread) {
+        delete threadReference;
+        return false;
+    }
+    transfer_ = std::move(transfer);
+    return true;
+}
+
+std::int64_t Downloader::downloadedBytes() const {
+    return (transfer_ && !transfer_->ended) ? transfer_->downloaded.load() : 0;
+}
+
+std::int64_t Downloader::takeTransferBytes() { return transfer_ ? transfer_->sinceLastRead.exchange(0) : 0; }
+
+std::int64_t Downloader::takeAllTransferBytes() { return allTransfersBytes_->exchange(0); }
+
+bool Downloader::running() const { return transfer_ && !transfer_->ended; }
+
+void Downloader::close() {
+    std::shared_ptr<Transfer> transfer = std::move(transfer_);
+    if (!transfer) return;
+    transfer->stopRequested = true;
+    // Closing the handles under the worker ends a connect or a read it is blocked in.
+    closeHandles(*transfer);
+    DWORD waited = WaitForSingleObject(transfer->thread.get(), static_cast<DWORD>(transfer->task.stopWaitMs));
+    // Not every WinINet ends a blocked receive when its handle is closed (Wine's
+    // waits for the receive time-out). The worker can no longer report anything;
+    // its half-written file goes now rather than when the receive gives up.
+    if (waited == WAIT_TIMEOUT) {
+        transfer->abandoned = true;
+        DeleteFileA(transfer->temporaryPath.c_str());
+    }
+}
+
+void Downloader::deliverNotices() {
+    for (;;) {
+        std::shared_ptr<Transfer> transfer = transfer_;
+        if (!transfer) return;
+        DownloadNoticeRecord notice{};
+        {
+            std::lock_guard<std::mutex> guard(transfer->lock);
+            if (transfer->notices.empty()) return;
+            notice = transfer->notices.front();
+            transfer->notices.pop_front();
+        }
+        if (transfer->task.notify) transfer->task.notify(notice.code, notice.value);
+    }
+}
+
+}  // namespace vostrel

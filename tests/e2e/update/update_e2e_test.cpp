@@ -1,0 +1,231 @@
+// The online update as the user meets it: the real program reads its update page
+// from the loopback server at start-up, asks or not, downloads the new program
+// with its progress display, starts it and ends.
+#include "app/layouts.h"
+
+#include "test_support.h"
+#include "update_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace vostrel {
+namespace {
+
+using namespace vostrel::test;
+
+const char kMainCaption[] = "Morvathwww.morvath.example-Vostrel V1.0";
+const char kUpdateCaption[] = "在线更新中请稍后";
+const char kQuestionCaption[] = "助手版本更新提示：";
+
+std::string section(const std::string& entries) { return "<html><body>////开始" + entries + "////结束</body></html>"; }
+
+class UpdatingProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // A folder with a space: the downloaded program's path has one too.
+        runFolder = folder.path() + "\\run folder";
+        ASSERT_TRUE(CreateDirectoryA(runFolder.c_str(), nullptr));
+        pageRequestsBefore = requestsFor("/update.html").size();
+    }
+
+    void start() {
+        std::string exe = runFolder + "\\vostrel.exe";
+        ASSERT_TRUE(CopyFileA(siblingPath("vostrel.exe").c_str(), exe.c_str(), FALSE));
+        ASSERT_TRUE(program.start(exe, "", runFolder));
+    }
+
+    HWND waitForUpdateWindow() {
+        HWND window = waitForProcessWindow(program.id(), kUpdateCaption);
+        EXPECT_TRUE(window) << "no update window; visible windows:\n" << describeWindows();
+        return window;
+    }
+
+    std::string label(HWND update, const char* name) {
+        return windowText(findDescendantById(update, controlIdOf(kUpdateWindowLayout, name)));
+    }
+
+    size_t pageRequests() { return requestsFor("/update.html").size() - pageRequestsBefore; }
+
+    bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+    TempFolder folder;
+    std::string runFolder;
+    ServedFiles files;
+    ChildProcess program;
+    size_t pageRequestsBefore = 0;
+};
+
+TEST_F(UpdatingProgram, ForcedUpdateShowsProgressStartsTheNewProgramAndEnds) {
+    const size_t size = 3 * 1024 * 1024;
+    ASSERT_TRUE(files.copy("next.exe", siblingPath("update_new_program.exe"), size));
+    ASSERT_TRUE(files.put("next.exe.rate", std::to_string(1024 * 1024)));  // about three seconds
+    // The address comes with half- and full-width spaces around it; the name has a space.
+    ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>是否提示更新=否</p><p>自动更新地址= " +
+                                                serverAddress() + "next.exe　</p><p>程序名字=vostrel next.exe</p>")));
+    size_t downloadsBefore = requestsFor("/next.exe").size();
+    start();
+    HWND update = waitForUpdateWindow();
+    ASSERT_TRUE(update);
+    EXPECT_FALSE(findProcessWindow(program.id(), kQuestionCaption)) << "forced: no question";
+    EXPECT_TRUE(waitUntil([&] { return !findProcessWindow(program.id(), kMainCaption); }))
+        << "the main window stays open:\n" << describeWindows();
+    HWND button = findDescendantById(update, controlIdOf(kUpdateWindowLayout, "按钮1"));
+    EXPECT_TRUE(waitUntil([&] { return windowText(button) == "正在更新,请稍等."; })) << gbkToUtf8(windowText(button));
+    EXPECT_FALSE(IsWindowEnabled(button));
+
+    std::set<std::string> elapsed, progress, downloaded, speeds;
+    bool shot = false;
+    while (program.running() && IsWindow(update)) {
+        elapsed.insert(label(update, "已用时间"));
+        progress.insert(label(update, "下载进度"));
+        downloaded.insert(label(update, "已经下载"));
+        speeds.insert(label(update, "下载速度"));
+        if (!shot && elapsed.count("已用时间：0小时0分钟2秒")) {
+            CreateDirectoryA(siblingPath("artifacts").c_str(), nullptr);
+            shot = saveScreenshot(update, siblingPath("artifacts\\update-window.bmp"));
+        }
+        waitUntil([] { return false; }, 50);
+        ASSERT_LT(elapsed.size(), 30u) << "the download does not end";
+    }
+    EXPECT_EQ(program.waitForExit(), 0) << "vostrel.exe did not end";
+
+    std::string fmt;
+    for (auto& s : progress) fmt += gbkToUtf8(s) + " | ";
+    EXPECT_TRUE(elapsed.count("已用时间：0小时0分钟1秒") && elapsed.count("已用时间：0小时0分钟2秒")) << fmt;
+    bool partway = false;
+    for (const std::string& p : progress) {
+        const std::string prefix = "正在下载...已完成：";
+        if (p.rfind(prefix, 0) == 0) {
+            int percent = std::atoi(p.c_str() + prefix.size());
+            partway = partway || (percent > 0 && percent < 100);
+        }
+    }
+    EXPECT_TRUE(partway) << "no percentage between 0 and 100: " << fmt;
+    bool ofThree = false;
+    for (const std::string& d : downloaded) ofThree = ofThree || d.find("/3MB") != std::string::npos;
+    EXPECT_TRUE(ofThree) << "no 已经下载 label of 3MB";
+    bool perSecond = false;
+    for (const std::string& s : speeds) perSecond = perSecond || s.find("KB/秒") != std::string::npos;
+    EXPECT_TRUE(perSecond);
+
+    std::string installed = runFolder + "\\vostrel next.exe";
+    EXPECT_TRUE(waitUntil([&] { return exists(installed + ".ran"); })) << "the new program did not run";
+    EXPECT_NE(readFileBytes(installed + ".ran").find("\"" + installed + "\""), std::string::npos)
+        << readFileBytes(installed + ".ran");
+    EXPECT_EQ(readFileBytes(installed).size(), size);
+    EXPECT_FALSE(exists(installed + ".download"));
+    EXPECT_EQ(requestsFor("/next.exe").size() - downloadsBefore, 1u);
+    EXPECT_EQ(pageRequests(), 2u) << "the check's read and the update window's read";
+}
+
+TEST_F(UpdatingProgram, PromptAsksAndNoCarriesOnWithoutAskingAgain) {
+    ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=否</p><p>是否提示更新=是</p>")));
+    start();
+    HWND box = waitForProcessWindow(program.id(), kQuestionCaption);
+    ASSERT_TRUE(box) << describeWindows();
+    EXPECT_EQ(className(box), "#32770");
+    EXPECT_FALSE(GetWindow(box, GW_OWNER)) << "the question has no owner window";
+    EXPECT_TRUE(GetDlgItem(box, IDYES));
+    EXPECT_TRUE(GetDlgItem(box, IDNO));
+    std::string texts;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        texts += windowText(child) + "\n";
+    }
+    EXPECT_NE(texts.find("当前程序已经有更新版本,是否更新"), std::string::npos) << gbkToUtf8(texts);
+
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDNO)));
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
+    HWND main = waitForProcessWindow(program.id(), kMainCaption);
+    ASSERT_TRUE(main);
+    EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(main) != FALSE; }));
+    // No second question and no update window.
+    EXPECT_FALSE(waitUntil([&] {
+        return findProcessWindow(program.id(), kQuestionCaption) || findProcessWindow(program.id(), kUpdateCaption);
+    }, 1500)) << describeWindows();
+    EXPECT_EQ(pageRequests(), 1u);
+
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.waitForExit(), 0);
+}
+
+TEST_F(UpdatingProgram, WithoutMarkersOrWithATrailingSpaceTheProgramStartsNormally) {
+    const std::string pages[] = {
+        "<p>是否强制更新=是</p><p>是否提示更新=是</p>",                 // the keys without the markers
+        section("<p>是否强制更新=是 </p><p>是否提示更新=是　</p>"),      // 是 with a space is not 是
+    };
+    for (const std::string& page : pages) {
+        ASSERT_TRUE(files.put("update.html", page));
+        size_t before = pageRequests();
+        start();
+        HWND main = waitForProcessWindow(program.id(), kMainCaption);
+        ASSERT_TRUE(main) << describeWindows();
+        EXPECT_FALSE(waitUntil([&] {
+            HWND other = findProcessWindow(program.id());
+            return other && other != main;
+        }, 1500)) << describeWindows();
+        EXPECT_TRUE(IsWindowEnabled(main));
+        EXPECT_EQ(pageRequests() - before, 1u);
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(program.waitForExit(), 0);
+    }
+}
+
+TEST_F(UpdatingProgram, AFailedDownloadSaysSoStopsTheClockAndClosingEnds) {
+    ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>自动更新地址=" + serverAddress() +
+                                                "absent.exe</p><p>程序名字=absent.exe</p>")));
+    start();
+    HWND update = waitForUpdateWindow();
+    ASSERT_TRUE(update);
+    ASSERT_TRUE(waitUntil([&] { return label(update, "下载进度") == "下载失败：服务器返回404"; }))
+        << gbkToUtf8(label(update, "下载进度"));
+    std::string clock = label(update, "已用时间");
+    waitUntil([] { return false; }, 1500);
+    CreateDirectoryA(siblingPath("artifacts").c_str(), nullptr);
+    saveScreenshot(update, siblingPath("artifacts\\update-window-failed.bmp"));
+    EXPECT_EQ(label(update, "已用时间"), clock) << "the tick runs on after the failure";
+    EXPECT_FALSE(exists(runFolder + "\\absent.exe"));
+
+    PostMessageA(update, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.waitForExit(), 0);
+}
+
+TEST_F(UpdatingProgram, AProgramNameThatIsNotAPlainFileNameDownloadsNothing) {
+    ASSERT_TRUE(files.copy("escape.exe", siblingPath("update_new_program.exe")));
+    size_t before = requestsFor("/escape.exe").size();
+    ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>自动更新地址=" + serverAddress() +
+                                                "escape.exe</p><p>程序名字=..\\escaped.exe</p>")));
+    start();
+    HWND update = waitForUpdateWindow();
+    ASSERT_TRUE(update);
+    ASSERT_TRUE(waitUntil([&] { return label(update, "下载进度") == "下载失败：程序名字无效"; }))
+        << gbkToUtf8(label(update, "下载进度"));
+    waitUntil([] { return false; }, 1000);
+    EXPECT_EQ(requestsFor("/escape.exe").size(), before);
+    EXPECT_FALSE(exists(folder.path() + "\\escaped.exe"));
+    PostMessageA(update, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.waitForExit(), 0);
+}
+
+TEST_F(UpdatingProgram, EndingDuringADownloadStopsItWithinTheStopWait) {
+    ASSERT_TRUE(files.copy("stalls.exe", siblingPath("update_new_program.exe"), 1024 * 1024));
+    ASSERT_TRUE(files.put("stalls.exe.stall", std::to_string(300 * 1024)));
+    ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>自动更新地址=" + serverAddress() +
+                                                "stalls.exe</p><p>程序名字=stalls.exe</p>")));
+    start();
+    HWND update = waitForUpdateWindow();
+    ASSERT_TRUE(update);
+    ASSERT_TRUE(waitUntil([&] { return label(update, "已经下载").find("/1MB") != std::string::npos; }))
+        << gbkToUtf8(label(update, "已经下载"));
+
+    DWORD before = GetTickCount();
+    PostMessageA(update, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.waitForExit(5000), 0);
+    std::cout << "vostrel.exe ended " << GetTickCount() - before << " ms after its window was closed\n";
+    EXPECT_FALSE(exists(runFolder + "\\stalls.exe"));
+    EXPECT_TRUE(waitUntil([&] { return !exists(runFolder + "\\stalls.exe.download"); }, 2000));
+}
+
+}  // namespace
+}  // namespace vostrel

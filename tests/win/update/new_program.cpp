@@ -1,0 +1,20 @@
+// Stands in for the downloaded new version: records that it ran, how it was
+// started and in which folder, in "<its own path>.ran", and ends.
+#include <windows.h>
+
+#include <string>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    char folder[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    std::string record = std::string("command line: ") + GetCommandLineA() + "\r\nfolder: " + folder + "\r\n";
+    std::string marker = std::string(self) + ".ran";
+    HANDLE file = CreateFileA(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    DWORD wrote = 0;
+    WriteFile(file, record.data(), static_cast<DWORD>(record.size()), &wrote, nullptr);
+    CloseHandle(file);
+    return 0;
+}

@@ -1,0 +1,93 @@
+#!/usr/bin/env python3
+"""The loopback web server of the update tests: serves the files of one folder
+byte for byte and logs every request line with its headers.
+
+Beside a served file NAME, small control files change how it is served:
+  NAME.status    a number: answer with that HTTP status (the body is still sent)
+  NAME.delay     seconds to wait before answering
+  NAME.rate      bytes per second to send the body at
+  NAME.stall     after this many body bytes, hold the connection open silently
+  NAME.short     claim the whole length but send only this many bytes, then close
+  NAME.nolength  send no Content-Length
+A missing file is a 404 with a short HTML body.
+
+usage: update_server.py PORT FOLDER LOGFILE
+"""
+import http.server
+import os
+import sys
+import threading
+import time
+
+PORT, FOLDER, LOG = int(sys.argv[1]), sys.argv[2], sys.argv[3]
+log_lock = threading.Lock()
+
+
+def control(name, suffix):
+    path = os.path.join(FOLDER, name + suffix)
+    if not os.path.exists(path):
+        return None
+    with open(path) as f:
+        return f.read().strip()
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.0"
+
+    def log_message(self, *args):
+        pass
+
+    def do_GET(self):
+        with log_lock, open(LOG, "a", encoding="latin-1") as log:
+            log.write(self.requestline + "\r\n" + str(self.headers).replace("\n", "\r\n"))
+        name = self.path.lstrip("/").split("?")[0]
+        path = os.path.join(FOLDER, name)
+        if not name or "/" in name or ".." in name or not os.path.isfile(path):
+            body = b"<html><body>not found</body></html>"
+            self.send_response(404)
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+            return
+        delay = control(name, ".delay")
+        if delay:
+            time.sleep(float(delay))
+        with open(path, "rb") as f:
+            body = f.read()
+        self.send_response(int(control(name, ".status") or 200))
+        self.send_header("Content-Type", "application/octet-stream")
+        if control(name, ".nolength") is None:
+            self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+
+        short, stall, rate = control(name, ".short"), control(name, ".stall"), control(name, ".rate")
+        if short:
+            body = body[: int(short)]
+        if stall:
+            self.wfile.write(body[: int(stall)])
+            self.wfile.flush()
+            time.sleep(120)
+            return
+        if rate:
+            rate = int(rate)
+            slice_size = max(1, rate // 20)
+            started = time.monotonic()
+            for at in range(0, len(body), slice_size):
+                self.wfile.write(body[at : at + slice_size])
+                self.wfile.flush()
+                lag = started + (at + slice_size) / rate - time.monotonic()
+                if lag > 0:
+                    time.sleep(lag)
+            return
+        view = memoryview(body)
+        for at in range(0, len(body), 1 << 20):
+            self.wfile.write(view[at : at + (1 << 20)])
+
+
+class Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+if __name__ == "__main__":
+    Server(("127.0.0.1", PORT), Handler).serve_forever()

@@ -1,0 +1,277 @@
+// The update check's page read and the download component, in this process,
+// against the loopback server of the fixture "update_server".
+#include "update/download.h"
+#include "update/update_check.h"
+#include "update/update_download.h"
+
+#include "test_support.h"
+#include "update_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+namespace vostrel {
+namespace {
+
+using namespace vostrel::test;
+
+const char kUserAgent[] = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
+
+std::string sectionPage(const std::string& section) {
+    return "<html><body><p>说明</p>////开始" + section + "////结束</body></html>";
+}
+
+TEST(ReadUpdatePage, AsksWithHttp10AcceptAllAndTheOldBrowserAgent) {
+    ServedFiles files;
+    ASSERT_TRUE(files.put("check-request.html", sectionPage("<p>是否强制更新=否</p>")));
+    std::string page;
+    std::string section = readUpdatePage(&page, (serverAddress() + "check-request.html").c_str());
+    EXPECT_EQ(section, "<p>是否强制更新=否</p>");
+    EXPECT_EQ(page, sectionPage("<p>是否强制更新=否</p>"));
+
+    std::vector<LoggedRequest> requests = requestsFor("/check-request.html");
+    ASSERT_EQ(requests.size(), 1u);
+    const LoggedRequest& r = requests[0];
+    EXPECT_EQ(r.line, "GET /check-request.html HTTP/1.0");
+    EXPECT_EQ(r.header("Accept"), "*/*");
+    EXPECT_EQ(r.header("User-Agent"), kUserAgent);
+    // Neither a cached copy nor a conditional request: the server's current page.
+    EXPECT_EQ(r.header("If-Modified-Since"), "");
+    EXPECT_EQ(r.header("If-None-Match"), "");
+}
+
+TEST(ReadUpdatePage, TakesTheBodyWhateverTheStatusUpToTheFirstZeroByte) {
+    ServedFiles files;
+    ASSERT_TRUE(files.put("check-error.html", sectionPage("a")));
+    ASSERT_TRUE(files.put("check-error.html.status", "500"));
+    EXPECT_EQ(readUpdatePage(nullptr, (serverAddress() + "check-error.html").c_str()), "a");
+
+    ASSERT_TRUE(files.put("check-zero.html", sectionPage("b") + std::string(1, '\0') + sectionPage("c")));
+    std::string page;
+    EXPECT_EQ(readUpdatePage(&page, (serverAddress() + "check-zero.html").c_str()), "b");
+    EXPECT_EQ(page, sectionPage("b"));
+
+    ASSERT_TRUE(files.put("check-zero-first.html", std::string("x\0", 2) + sectionPage("d")));
+    EXPECT_EQ(readUpdatePage(nullptr, (serverAddress() + "check-zero-first.html").c_str()), "");
+}
+
+TEST(ReadUpdatePage, NoServerOrNoPageGivesAnEmptySection) {
+    // Port 1 on the loopback: nobody listens, the connection is refused at once.
+    std::string page = "stale";
+    EXPECT_EQ(readUpdatePage(&page, "http://127.0.0.1:1/update.html"), "");
+    EXPECT_EQ(page, "");
+    EXPECT_EQ(readUpdatePage(nullptr, (serverAddress() + "no-such-page.html").c_str()), "");
+    EXPECT_EQ(readUpdatePage(nullptr, "not an address"), "");
+}
+
+// Notices as the component hands them to this (the user-interface) thread.
+std::vector<std::pair<int, std::int64_t>> g_notices;
+DWORD g_noticeThread = 0;
+void recordNotice(int code, std::int64_t value) {
+    g_notices.emplace_back(code, value);
+    g_noticeThread = GetCurrentThreadId();
+}
+
+class Download : public ::testing::Test {
+protected:
+    void SetUp() override { g_notices.clear(); }
+
+    DownloadTask taskFor(const std::string& served, const std::string& destination) {
+        DownloadTask task;
+        task.sourceAddress = serverAddress() + served;
+        task.destinationPath = destination;
+        task.notify = recordNotice;
+        return task;
+    }
+    bool waitForNotice(int code, int timeoutMs = 10000) {
+        return waitUntil([code] {
+            for (auto& n : g_notices) {
+                if (n.first == code) return true;
+            }
+            return false;
+        }, timeoutMs);
+    }
+    static bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+    TempFolder folder;
+    ServedFiles files;
+    Downloader downloader;
+};
+
+std::string patternBytes(size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + i / 4099) & 0xFF);
+    return bytes;
+}
+
+TEST_F(Download, ACompleteTransferReportsSizeThenFinishedOnThisThreadAndReplacesTheFile) {
+    std::string bytes = patternBytes(3 * 1024 * 1024 + 17);
+    ASSERT_TRUE(files.put("complete.bin", bytes));
+    std::string destination = folder.file("new program.exe");
+    ASSERT_TRUE(writeFileBytes(destination, "the old version"));
+
+    ASSERT_TRUE(downloader.start(taskFor("complete.bin", destination)));
+    ASSERT_TRUE(waitForNotice(downloadNotice::kFinished));
+    ASSERT_EQ(g_notices.size(), 2u);
+    EXPECT_EQ(g_notices[0], std::make_pair(downloadNotice::kSize, static_cast<std::int64_t>(bytes.size())));
+    EXPECT_EQ(g_notices[1].first, downloadNotice::kFinished);
+    EXPECT_EQ(g_noticeThread, GetCurrentThreadId());
+    EXPECT_TRUE(readFileBytes(destination) == bytes);
+    EXPECT_FALSE(exists(destination + ".download"));
+
+    // Every byte was counted once by each counter, and reading reset them.
+    EXPECT_EQ(downloader.takeTransferBytes(), static_cast<std::int64_t>(bytes.size()));
+    EXPECT_EQ(downloader.takeTransferBytes(), 0);
+    EXPECT_EQ(downloader.takeAllTransferBytes(), static_cast<std::int64_t>(bytes.size()));
+    EXPECT_EQ(downloader.takeAllTransferBytes(), 0);
+    EXPECT_EQ(downloader.downloadedBytes(), 0);  // no transfer running any more
+}
+
+TEST_F(Download, CountersAdvanceDuringATransferAndResetWhenRead) {
+    const size_t size = 600 * 1024;
+    ASSERT_TRUE(files.put("slow.bin", patternBytes(size)));
+    ASSERT_TRUE(files.put("slow.bin.rate", std::to_string(400 * 1024)));
+    ASSERT_TRUE(downloader.start(taskFor("slow.bin", folder.file("slow.exe"))));
+    std::int64_t transferSum = 0, allSum = 0;
+    int readsWithBytes = 0;
+    while (!waitForNotice(downloadNotice::kFinished, 250)) {
+        std::int64_t now = downloader.takeTransferBytes();
+        readsWithBytes += now > 0;
+        transferSum += now;
+        allSum += downloader.takeAllTransferBytes();
+        EXPECT_LE(downloader.downloadedBytes(), static_cast<std::int64_t>(size));
+        ASSERT_LT(readsWithBytes, 100) << "no completion";
+    }
+    transferSum += downloader.takeTransferBytes();
+    allSum += downloader.takeAllTransferBytes();
+    EXPECT_EQ(transferSum, static_cast<std::int64_t>(size));
+    EXPECT_EQ(allSum, static_cast<std::int64_t>(size));
+    EXPECT_GE(readsWithBytes, 2);  // about 1.5 s of transfer, read every 250 ms
+}
+
+struct FailureCase {
+    const char* name;
+    const char* control;      // control file suffix, "" for none
+    const char* controlValue;
+    bool served;
+    std::int64_t status;      // the failure notice's value
+};
+
+TEST_F(Download, OnlyACompleteHttp200TransferBecomesTheFile) {
+    const FailureCase cases[] = {
+        {"error-status.bin", ".status", "404", true, 404},
+        {"server-error.bin", ".status", "503", true, 503},
+        {"missing.bin", "", "", false, 404},
+        {"short.bin", ".short", "5000", true, 0},
+        {"no-length.bin", ".nolength", "", true, 0},
+    };
+    for (const FailureCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_notices.clear();
+        if (c.served) {
+            ASSERT_TRUE(files.put(c.name, patternBytes(20000)));
+        }
+        if (*c.control) {
+            ASSERT_TRUE(files.put(std::string(c.name) + c.control, c.controlValue));
+        }
+        std::string destination = folder.file(std::string(c.name) + ".exe");
+        ASSERT_TRUE(downloader.start(taskFor(c.name, destination)));
+        ASSERT_TRUE(waitForNotice(downloadNotice::kFailed));
+        waitUntil([] { return false; }, 100);  // nothing else may follow
+        for (auto& n : g_notices) EXPECT_NE(n.first, downloadNotice::kFinished);
+        EXPECT_EQ(g_notices.back(), std::make_pair(downloadNotice::kFailed, c.status));
+        EXPECT_FALSE(exists(destination));
+        EXPECT_FALSE(exists(destination + ".download"));
+    }
+}
+
+TEST_F(Download, NoServerIsAFailureAndAnEmptyAddressDoesNotStart) {
+    DownloadTask task = taskFor("", folder.file("x.exe"));
+    task.sourceAddress = "http://127.0.0.1:1/x.exe";
+    ASSERT_TRUE(downloader.start(task));
+    ASSERT_TRUE(waitForNotice(downloadNotice::kFailed, 15000));
+    task.sourceAddress = "";
+    EXPECT_FALSE(downloader.start(task));
+}
+
+TEST_F(Download, CloseStopsAStalledTransferWithinTheStopWait) {
+    ASSERT_TRUE(files.put("stalled.bin", patternBytes(1024 * 1024)));
+    ASSERT_TRUE(files.put("stalled.bin.stall", std::to_string(256 * 1024)));
+    std::string destination = folder.file("stalled.exe");
+    DownloadTask task = taskFor("stalled.bin", destination);
+    task.receiveTimeoutMs = 2000;
+    ASSERT_TRUE(downloader.start(task));
+    ASSERT_TRUE(waitUntil([&] { return downloader.downloadedBytes() >= 256 * 1024; }, 10000));
+
+    DWORD before = GetTickCount();
+    downloader.close();
+    DWORD took = GetTickCount() - before;
+    std::cout << "close() of a stalled transfer took " << took << " ms\n";
+    EXPECT_LE(took, static_cast<DWORD>(task.stopWaitMs) + 500);
+    EXPECT_FALSE(downloader.running());
+    EXPECT_EQ(downloader.downloadedBytes(), 0);
+    // A receive still blocked inside WinINet gives up at the receive time-out; the
+    // half-written file is gone by then, and nothing is reported or renamed.
+    EXPECT_TRUE(waitUntil([&] { return !exists(destination + ".download"); }, task.receiveTimeoutMs + 3000));
+    EXPECT_FALSE(exists(destination));
+    EXPECT_TRUE(g_notices.size() <= 1u);  // the size at most: a stop is not a failure
+    for (auto& n : g_notices) EXPECT_EQ(n.first, downloadNotice::kSize);
+}
+
+TEST_F(Download, AReceiveThatStallsLongerThanTheReceiveTimeOutFails) {
+    ASSERT_TRUE(files.put("stuck.bin", patternBytes(100 * 1024)));
+    ASSERT_TRUE(files.put("stuck.bin.stall", std::to_string(10 * 1024)));
+    std::string destination = folder.file("stuck.exe");
+    DownloadTask task = taskFor("stuck.bin", destination);
+    task.receiveTimeoutMs = 1500;
+    DWORD before = GetTickCount();
+    ASSERT_TRUE(downloader.start(task));
+    ASSERT_TRUE(waitForNotice(downloadNotice::kFailed, 8000));
+    std::cout << "a stalled receive failed after " << GetTickCount() - before << " ms\n";
+    EXPECT_FALSE(exists(destination));
+    EXPECT_FALSE(exists(destination + ".download"));
+}
+
+TEST(NewProgram, StartsWithThePathAsApplicationNameEvenWithSpaces) {
+    TempFolder folder;
+    std::string spaced = folder.path() + "\\with space";
+    ASSERT_TRUE(CreateDirectoryA(spaced.c_str(), nullptr));
+    // A decoy where an unquoted command line would look first.
+    ASSERT_TRUE(CopyFileA(siblingPath("update_new_program.exe").c_str(), (folder.path() + "\\with.exe").c_str(), FALSE));
+    std::string program = spaced + "\\new version.exe";
+    ASSERT_TRUE(CopyFileA(siblingPath("update_new_program.exe").c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(startNewProgram(program));
+    ASSERT_TRUE(waitUntil([&] { return !readFileBytes(program + ".ran").empty(); }))
+        << "the new program did not run";
+    EXPECT_NE(readFileBytes(program + ".ran").find("\"" + program + "\""), std::string::npos)
+        << readFileBytes(program + ".ran");
+    EXPECT_TRUE(readFileBytes(folder.path() + "\\with.exe.ran").empty());
+    EXPECT_FALSE(startNewProgram(spaced + "\\absent.exe"));
+}
+
+TEST(NewProgram, AFileThatAppearsAfterTwoSecondsStartsAfterTheFifthCheck) {
+    TempFolder folder;
+    std::string program = folder.file("late.exe");
+    std::string source = siblingPath("update_new_program.exe");
+    std::thread late([&] {
+        Sleep(2000);
+        CopyFileA(source.c_str(), program.c_str(), FALSE);
+    });
+    int check = startNewProgramWhenPresent(program);
+    late.join();
+    // Checks at 0, 0.5, 1, 1.5 and 2 s come first; the one after 2 s finds it. A
+    // loaded machine may stretch a 500 ms wait a little, hence the one check of slack.
+    EXPECT_GE(check, 4);
+    EXPECT_LE(check, 7);
+    std::cout << "the file that appeared after 2 s was found by check " << check << "\n";
+    EXPECT_TRUE(waitUntil([&] { return !readFileBytes(program + ".ran").empty(); })) << "not started";
+
+    DWORD before = GetTickCount();
+    EXPECT_EQ(startNewProgramWhenPresent(folder.file("never.exe"), 3), 0);
+    EXPECT_GE(GetTickCount() - before, 1400u);  // three checks, each followed by its 500 ms
+}
+
+}  // namespace
+}  // namespace vostrel
