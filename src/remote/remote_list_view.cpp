@@ -17,6 +17,14 @@ constexpr int kColumnBlock = 32;
 // The longest text getFullItemText grows to: far past anything a list shows.
 constexpr int kLongestText = 16 * 1024 * 1024;
 
+// A control of another process handed an address of ours would write the answer
+// through it into its own memory: records in local mode only go to our windows.
+bool isWindowOfThisProcess(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId == GetCurrentProcessId();
+}
+
 std::uint32_t addressOf(const void* pointer) {
     return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(pointer));
 }
@@ -100,6 +108,7 @@ void RemoteListView::copyFrom(const RemoteListView& other) {
     localItem_.pszText = localItemText_.empty() ? 0 : addressOf(localItemText_.data());
     localColumn_.pszText = localColumnText_.empty() ? 0 : addressOf(localColumnText_.data());
     // Both objects close their handle at destruction: each gets its own.
+    windowOfThisProcess_ = other.windowOfThisProcess_;
     process_ = nullptr;
     if (other.process_) {
         DuplicateHandle(GetCurrentProcess(), other.process_, GetCurrentProcess(), &process_, 0, FALSE,
@@ -118,6 +127,7 @@ bool RemoteListView::attach(HWND window, bool remoteMode, const std::string& exp
     if (expectedClass != className) return false;
     remoteMode_ = remoteMode ? 1 : 0;
     window_ = window;
+    windowOfThisProcess_ = isWindowOfThisProcess(window);
     headerWindow_ = nullptr;
     HANDLE earlier = process_;
     process_ = memory_.openWindowProcess(window);
@@ -127,6 +137,7 @@ bool RemoteListView::attach(HWND window, bool remoteMode, const std::string& exp
 
 LRESULT RemoteListView::exchange(const Exchange& e, std::string& localText, std::string* textOut) {
     if (!remoteMode_) {
+        if (!windowOfThisProcess_) return 0;
         if (e.text == TextUse::read) {
             localText.assign(static_cast<size_t>(e.textBlockSize), ' ');
             *e.textField = addressOf(localText.data());
@@ -253,6 +264,7 @@ std::string RemoteListView::getFullItemText(int item, int subitem) {
 }
 
 std::string RemoteListView::getItemTextOf(int item, int subitem, HWND window) {
+    if (!isWindowOfThisProcess(window)) return std::string();
     localItem_.iItem = item;
     localItem_.iSubItem = subitem;
     localItem_.mask = LVIF_TEXT;

@@ -79,7 +79,7 @@ public:
     // Attaching again closes the process handle of the earlier window first.
     bool attach(HWND window, bool remoteMode = false, const std::string& expectedClass = "SysListView32");
     std::string getItemText(int item, int subitem = 0);              // at most 249 bytes
-    std::string getItemTextOf(int item, int subitem, HWND window);   // local records, any window
+    std::string getItemTextOf(int item, int subitem, HWND window);   // any window of this process
     int getItemImage(int item, int subitem = 0);
     int getItemCheck(int item);                                      // -1 none, 0 clear, 1 ticked
     int getItemIndent(int item);
@@ -193,6 +193,7 @@ private:
     BOOL remoteMode_ = 0;
     RemoteMemory memory_;
     HANDLE process_ = nullptr;
+    bool windowOfThisProcess_ = false;  // local records may only go to such a window
     void* itemBlock_ = nullptr;
     void* textBlock_ = nullptr;
     std::string localItemText_;    // the buffer localItem_.pszText points to

@@ -336,6 +336,12 @@ TEST_P(ListViewAccess, ColoursViewAndSpacing) {
     EXPECT_EQ(view_.getItemSpacing(), static_cast<DWORD>(SendMessageA(list_, LVM_GETITEMSPACING, FALSE, 0)));
     EXPECT_EQ(view_.getHotItem(), -1);
     EXPECT_EQ(view_.getEditControl(), nullptr);
+    // The text background goes transparent over a background image. (This Wine keeps
+    // no background image: what comes back is only checked not to be garbage.)
+    view_.setBackImage("C:\\windows\\背景.bmp");
+    EXPECT_EQ(view_.getTextBackColor(), CLR_NONE);
+    std::string image = view_.getBackImage();
+    EXPECT_TRUE(image.empty() || image == "C:\\windows\\背景.bmp") << image;
 }
 
 // Every operation leaves the mapping list as it found it, also with a block of
@@ -440,6 +446,23 @@ TEST(RemoteListView, BeforeAttachAndAfterTheWindowIsGoneEverythingFailsQuietly) 
         view.sortByColumn(0);
         EXPECT_TRUE(view.memory().mappings().empty());
     }
+}
+
+TEST(RemoteListView, LocalRecordsAreNeverHandedToAnotherProcess) {
+    Helper& helper = sharedHelper();
+    ASSERT_TRUE(helper.list);
+    SendMessageA(helper.top, test::kRefillMessage, 0, 0);
+    OwnList own;
+    RemoteListView view;
+    ASSERT_TRUE(view.attach(helper.list));  // local mode on the helper's list
+    EXPECT_EQ(view.getItemCount(), 4);       // plain messages carry no address
+    EXPECT_EQ(view.getItemText(0), "");
+    EXPECT_FALSE(view.setItemText(0, 0, "x"));
+    EXPECT_EQ(view.getItemTextOf(0, 0, helper.list), "");
+    EXPECT_EQ(view.getItemTextOf(1, 1, own.list()), "second body");
+    view.setRemoteMode();
+    EXPECT_EQ(view.getItemText(0), "甲项目");
+    EXPECT_TRUE(helper.process.running());
 }
 
 TEST(RemoteListView, AListWithoutAHeaderHasNoColumns) {
