@@ -586,6 +586,9 @@ ItemRecord RemoteListView::readRecord(int item) {
     out.check = static_cast<int>((record.state & kStateImageMask) / 4096) - 1;
     out.param = record.lParam;
     out.indent = record.iIndent;
+    // Records are read to be put back (sortByColumn deletes and re-inserts every row):
+    // a text that filled the buffer is read again whole rather than cut at 249 bytes.
+    if (out.text.size() >= static_cast<size_t>(kTextCapacity) - 2) out.text = getFullItemText(item, 0);
     for (int c = 1, columns = getColumnCount(); c < columns; ++c) {
         ListItemRecord& sub = this->item();
         sub.mask = LVIF_TEXT | LVIF_IMAGE;
@@ -594,8 +597,9 @@ ItemRecord RemoteListView::readRecord(int item) {
         sub.iImage = 0;
         std::string text;
         exchangeItem(LVM_GETITEMA, 0, TextUse::read, nullptr, &text);
-        out.subitemTexts.push_back(text);
         out.subitemImages.push_back(sub.iImage);
+        if (text.size() >= static_cast<size_t>(kTextCapacity) - 2) text = getFullItemText(item, c);
+        out.subitemTexts.push_back(text);
     }
     return out;
 }

@@ -269,13 +269,12 @@ TEST_P(ListViewAccess, ReadsWholeRecordsAndSortsByColumn) {
     ASSERT_EQ(records.size(), items.size());
     for (size_t i = 0; i < items.size(); ++i) {
         SCOPED_TRACE("item " + std::to_string(i));
-        EXPECT_EQ(records[i].text, items[i].text.substr(0, 249));
+        EXPECT_EQ(records[i].text, items[i].text);  // whole, also past 249 bytes
         EXPECT_EQ(records[i].image, items[i].image);
         EXPECT_EQ(records[i].check, items[i].check);
         EXPECT_EQ(records[i].param, items[i].param);
         EXPECT_EQ(records[i].indent, items[i].indent);
-        std::string body = i == 3 ? std::string(248, 'x') : items[i].body;
-        EXPECT_EQ(records[i].subitemTexts, (std::vector<std::string>{body, items[i].number}));
+        EXPECT_EQ(records[i].subitemTexts, (std::vector<std::string>{items[i].body, items[i].number}));
         EXPECT_EQ(records[i].subitemImages, (std::vector<std::int32_t>{items[i].bodyImage, 0}));
     }
 
@@ -288,8 +287,18 @@ TEST_P(ListViewAccess, ReadsWholeRecordsAndSortsByColumn) {
     EXPECT_EQ(column2(), (std::vector<std::string>{"00", "10", "20", "30"}));
     view_.sortByColumn(2, 0);
     EXPECT_EQ(column2(), (std::vector<std::string>{"30", "20", "10", "00"}));
-    EXPECT_EQ(view_.getItemParam(0), 1001);  // whole rows moved
+    // Whole rows moved: every field, check boxes and indents included, and long
+    // texts are not cut by the round trip.
+    EXPECT_EQ(view_.getItemParam(0), 1001);
     EXPECT_EQ(view_.getItemImage(0, 1), 3);
+    EXPECT_EQ(view_.getItemCheck(0), 1);
+    EXPECT_EQ(view_.getItemCheck(1), -1);
+    EXPECT_EQ(view_.getItemCheck(2), 0);
+    EXPECT_EQ(view_.getItemIndent(2), 2);
+    EXPECT_EQ(view_.getItemIndent(1), 1);
+    EXPECT_EQ(view_.getFullItemText(1), test::longText());
+    EXPECT_EQ(view_.getFullItemText(3), test::tenKilobyteText());
+    EXPECT_EQ(view_.getFullItemText(3, 1), test::straddlingText());
     view_.sortByColumn(0, 1);
     EXPECT_EQ(view_.getItemText(0), test::longText().substr(0, 249));  // "abc..." before 乙, 甲
     EXPECT_EQ(view_.getItemText(3), "乙项目");
