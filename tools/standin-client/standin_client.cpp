@@ -158,11 +158,16 @@ public:
     virtual LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
 };
 
+// The pane being created and not yet bound to its window: createPane still owns it.
+Pane* g_unboundPane = nullptr;
+
 LRESULT CALLBACK paneProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     auto* pane = reinterpret_cast<Pane*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (message == WM_NCCREATE) {
+        // From here on the window owns the pane and deletes it at WM_NCDESTROY.
         pane = static_cast<Pane*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pane));
+        g_unboundPane = nullptr;
     }
     if (!pane) return DefWindowProcA(window, message, wParam, lParam);
     LRESULT result = pane->handle(window, message, wParam, lParam);
@@ -174,9 +179,11 @@ LRESULT CALLBACK paneProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 HWND createPane(Pane* pane, const char* title, DWORD style, DWORD exStyle, int x, int y, int width, int height) {
+    g_unboundPane = pane;
     HWND window = CreateWindowExA(exStyle, kWindowClass, title, style, x, y, width, height, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), pane);
-    if (!window) delete pane;
+    if (g_unboundPane == pane) delete pane;  // creation failed before the window took it
+    g_unboundPane = nullptr;
     return window;
 }
 

@@ -57,7 +57,11 @@ struct Point {
 constexpr Point memberListPoint(int member) { return {kListLeft + 60, kListTop + (member - 1) * kRowHeight + kRowHeight / 2}; }
 constexpr Point chatNamePoint(int member) { return {kChatLeft + 8 + 24, kChatTop + (member - 1) * kChatLineHeight + kChatLineHeight / 2}; }
 
-inline std::string memberTag(int member) { return "m" + std::to_string(member); }
+inline std::string memberTag(int member) {
+    std::string tag = "m";
+    tag += std::to_string(member);
+    return tag;
+}
 
 inline std::string escapeLogText(std::string_view text) {
     static const char kHex[] = "0123456789ABCDEF";
