@@ -306,6 +306,34 @@ TEST_F(HotkeyRoad, F10CapturesTheWindowUnderThePointerOnce) {
     EXPECT_FALSE(waitForBox(kNoticeTitle, 800)) << "F10 captured a second time";
 }
 
+TEST_F(HotkeyRoad, F10OverTheToolItselfCapturesTheTool) {
+    PostMessageA(main, WM_COMMAND, kFirstMenuId + kCaptureMenuRow, 0);
+    HWND box = waitForBox(kNoticeTitle);
+    ASSERT_TRUE(box);
+    pressOk(box);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
+
+    // In front of the room window, which covers part of it.
+    SetWindowPos(main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    RECT before{};
+    GetWindowRect(main, &before);
+    SetCursorPos(before.left + 60, before.top + 8);  // the tool's title bar
+    ASSERT_TRUE(waitUntil([&] {
+        POINT at{before.left + 60, before.top + 8};
+        return WindowFromPoint(at) == main;
+    })) << describeWindows();
+    press(VK_F10);
+    HWND done = waitForBox(kNoticeTitle);
+    ASSERT_TRUE(done) << "no capture";
+    RECT after{};
+    GetWindowRect(main, &after);
+    EXPECT_EQ(after.right - after.left, 802);
+    EXPECT_EQ(after.bottom - after.top, 582);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    pressOk(done);
+}
+
 TEST_F(HotkeyRoad, F10HeldElsewhereIsReportedInsteadOfTheInstruction) {
     HeldKey f10(VK_F10);
     ASSERT_TRUE(f10.held());
