@@ -1,6 +1,7 @@
 #include "app/web_view.h"
 
 #include "app/unique_handle.h"
+#include "update/http_address.h"
 
 #include <string>
 #include <thread>
@@ -10,7 +11,7 @@ namespace vostrel {
 void requestPageInBackground(const char* url) {
     if (!url || !*url) return;
     std::thread([address = std::string(url)] {
-        UniqueHInternet session(InternetOpenA("Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)",
+        UniqueHInternet session(InternetOpenA(kUserAgent,
                                               INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
         if (!session) return;
         UniqueHInternet page(InternetOpenUrlA(session.get(), address.c_str(), nullptr, 0,

@@ -1,5 +1,7 @@
 #include "update/download.h"
 
+#include "update/http_address.h"
+
 #include "app/unique_handle.h"
 
 #include <wininet.h>
@@ -39,7 +41,6 @@ namespace {
 
 constexpr char kNoticeWindowClass[] = "VostrelDownloadNotices";
 constexpr UINT kNoticesQueuedMessage = WM_APP + 1;
-constexpr char kUserAgent[] = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
 // Bytes asked of one InternetReadFile. It returns only when the block is full or
 // the data ends, so a larger block would leave the counters still on a slow line;
 // a smaller one costs throughput (4 KB reads run at a fifth of 64 KB ones).
@@ -91,20 +92,8 @@ void transferFile(Transfer& t) {
         if (!t.stopRequested) post(t, downloadNotice::kFailed, status);
     };
 
-    char host[256] = {}, path[2048] = {};
-    URL_COMPONENTSA parts{sizeof parts};
-    parts.lpszHostName = host;
-    parts.dwHostNameLength = sizeof host;
-    parts.lpszUrlPath = path;
-    parts.dwUrlPathLength = sizeof path;
-    char extra[2048] = {};
-    parts.lpszExtraInfo = extra;
-    parts.dwExtraInfoLength = sizeof extra;
-    if (!InternetCrackUrlA(task.sourceAddress.c_str(), 0, 0, &parts) ||
-        (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)) {
-        return failed(0);
-    }
-    std::string object = std::string(path[0] ? path : "/") + extra;
+    HttpAddress address;
+    if (!splitHttpAddress(task.sourceAddress, address)) return failed(0);
 
     HINTERNET session = InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!session) return failed(0);
@@ -127,7 +116,7 @@ void transferFile(Transfer& t) {
         InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
     };
     setTimeOuts(session);
-    HINTERNET connection = InternetConnectA(session, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+    HINTERNET connection = InternetConnectA(session, address.host.c_str(), address.port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
     if (!connection) return failed(0);
     {
         std::lock_guard<std::mutex> guard(t.lock);
@@ -139,8 +128,8 @@ void transferFile(Transfer& t) {
     }
     setTimeOuts(connection);
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES |
-                  INTERNET_FLAG_NO_AUTH | (parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
-    HINTERNET request = HttpOpenRequestA(connection, "GET", object.c_str(), nullptr, nullptr, nullptr, flags, 0);
+                  INTERNET_FLAG_NO_AUTH | (address.secure ? INTERNET_FLAG_SECURE : 0);
+    HINTERNET request = HttpOpenRequestA(connection, "GET", address.object.c_str(), nullptr, nullptr, nullptr, flags, 0);
     {
         std::lock_guard<std::mutex> guard(t.lock);
         if (request && !t.session) {

@@ -5,6 +5,7 @@
 #include "app/unique_handle.h"
 #include "app/windows.h"
 #include "core/update_page.h"
+#include "update/http_address.h"
 
 #include <wininet.h>
 
@@ -13,31 +14,23 @@
 namespace vostrel {
 namespace {
 
-constexpr char kUserAgent[] = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
-
 // The whole body of a GET, whatever its status; empty when anything fails. The
 // request is HTTP/1.0 and neither reads nor fills the local cache: the page must
 // be the server's current one.
 std::string fetchPage(const char* address) {
-    char host[256] = {}, path[2048] = {};
-    URL_COMPONENTSA parts{sizeof parts};
-    parts.lpszHostName = host;
-    parts.dwHostNameLength = sizeof host;
-    parts.lpszUrlPath = path;
-    parts.dwUrlPathLength = sizeof path;
-    if (!InternetCrackUrlA(address, 0, 0, &parts)) return {};
-    std::string object(path[0] ? path : "/");
+    HttpAddress parts;
+    if (!address || !splitHttpAddress(address, parts)) return {};
 
     UniqueHInternet session(InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) return {};
-    UniqueHInternet connection(InternetConnectA(session.get(), host, parts.nPort, nullptr, nullptr,
+    UniqueHInternet connection(InternetConnectA(session.get(), parts.host.c_str(), parts.port, nullptr, nullptr,
                                                 INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) return {};
     const char* accept[] = {"*/*", nullptr};
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI;
-    if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
+    if (parts.secure) flags |= INTERNET_FLAG_SECURE;
     UniqueHInternet request(
-        HttpOpenRequestA(connection.get(), "GET", object.c_str(), "HTTP/1.0", nullptr, accept, flags, 0));
+        HttpOpenRequestA(connection.get(), "GET", parts.object.c_str(), "HTTP/1.0", nullptr, accept, flags, 0));
     if (!request || !HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) return {};
 
     std::string body;
