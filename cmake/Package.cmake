@@ -14,9 +14,7 @@ set(VOSTREL_RELEASE_NAME "vostrel-${VOSTREL_RELEASE_VERSION}")
 # No link time in the PE header: the same sources give the same exe, and so the same zip.
 if(MINGW)
   target_link_options(vostrel PRIVATE -Wl,--no-insert-timestamp)
-  if(TARGET standin-client)
-    target_link_options(standin-client PRIVATE -Wl,--no-insert-timestamp)
-  endif()
+  target_link_options(standin-client PRIVATE -Wl,--no-insert-timestamp)
 endif()
 
 # Visual Studio's linker writes a default manifest of its own; ours comes from the .rc.
@@ -32,9 +30,7 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/README.txt ${CMAKE_BINARY_DIR}/pa
 install(TARGETS vostrel RUNTIME DESTINATION . COMPONENT release)
 install(FILES ${CMAKE_BINARY_DIR}/package-files/README.txt ${PROJECT_SOURCE_DIR}/packaging/morvath.txt
         DESTINATION . COMPONENT release)
-if(TARGET standin-client)
-  install(TARGETS standin-client RUNTIME DESTINATION standin-client COMPONENT release)
-endif()
+install(TARGETS standin-client RUNTIME DESTINATION standin-client COMPONENT release)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME vostrel)

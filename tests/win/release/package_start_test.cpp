@@ -84,5 +84,18 @@ TEST(UnpackedRelease, StartsAndLoadsTheSampleLibraryBesideIt) {
     EXPECT_EQ(program.waitForExit(), 0);
 }
 
+// The practice client in its own folder, double-clicked: no log file named, no
+// DLLs beside it. It shows its room window.
+TEST(UnpackedRelease, PracticeClientStartsFromItsFolder) {
+    std::string exe = unpackedFolder() + "\\standin-client\\standin-client.exe";
+    ASSERT_NE(GetFileAttributesA(exe.c_str()), INVALID_FILE_ATTRIBUTES) << exe << " is missing";
+    ChildProcess client;
+    ASSERT_TRUE(client.start(exe, "", unpackedFolder() + "\\standin-client"));
+    HWND room = waitForProcessWindow(client.id());
+    ASSERT_TRUE(room) << "no window; visible windows:\n" << describeWindows();
+    EXPECT_EQ(className(room), "TXGuiFoundation");
+    EXPECT_TRUE(client.running());
+}
+
 }  // namespace
 }  // namespace vostrel

@@ -2,7 +2,7 @@
 """Checks of the release that run on the Linux side of the build.
 
   release_checks.py imports  BUILD_DIR EXE...   every exe imports only system DLLs
-  release_checks.py package  BUILD_DIR NAME [--with-standin]
+  release_checks.py package  BUILD_DIR NAME
       scripts/package run twice on the built program: same bytes, SHA-256 printed,
       the files expected and no others, the exe the one built; then the zip is
       unpacked into BUILD_DIR/release-unpacked for the tests that start it under Wine.
@@ -87,7 +87,7 @@ def check_readme(text_bytes, version):
         check(needed in text, f"README.txt does not mention {needed}")
 
 
-def check_package(build_dir, name, with_standin):
+def check_package(build_dir, name):
     work = build_dir / "release-check"
     first_digest, first_zip = run_package(build_dir, work / "first")
     second_digest, second_zip = run_package(build_dir, work / "second")
@@ -98,9 +98,8 @@ def check_package(build_dir, name, with_standin):
     check(first_digest == second_digest and data == second_zip.read_bytes(),
           f"two runs on the same build gave different zips: {first_digest} and {second_digest}")
 
-    expected = {f"{name}/", f"{name}/vostrel.exe", f"{name}/README.txt", f"{name}/morvath.txt"}
-    if with_standin:
-        expected |= {f"{name}/standin-client/", f"{name}/standin-client/standin-client.exe"}
+    expected = {f"{name}/", f"{name}/vostrel.exe", f"{name}/README.txt", f"{name}/morvath.txt",
+                f"{name}/standin-client/", f"{name}/standin-client/standin-client.exe"}
     with zipfile.ZipFile(first_zip) as archive:
         check(archive.testzip() is None, "the zip has a damaged entry")
         infos = archive.infolist()
@@ -115,9 +114,8 @@ def check_package(build_dir, name, with_standin):
 
         check(member("vostrel.exe") == (build_dir / "vostrel.exe").read_bytes(),
               "the zip's vostrel.exe is not the one built")
-        if with_standin:
-            check(member("standin-client/standin-client.exe") == (build_dir / "standin-client.exe").read_bytes(),
-                  "the zip's standin-client.exe is not the one built")
+        check(member("standin-client/standin-client.exe") == (build_dir / "standin-client.exe").read_bytes(),
+              "the zip's standin-client.exe is not the one built")
         check(member("morvath.txt") == (ROOT / "packaging" / "morvath.txt").read_bytes(),
               "the zip's morvath.txt is not packaging/morvath.txt")
         check_readme(member("README.txt"), name.split("-", 1)[1])
@@ -139,7 +137,7 @@ def main(argv):
     if len(argv) >= 3 and argv[0] == "imports":
         return check_imports(pathlib.Path(argv[1]), argv[2:])
     if len(argv) >= 3 and argv[0] == "package":
-        return check_package(pathlib.Path(argv[1]), argv[2], "--with-standin" in argv[3:])
+        return check_package(pathlib.Path(argv[1]), argv[2])
     print(__doc__, file=sys.stderr)
     return 2
 
