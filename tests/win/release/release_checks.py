@@ -1,18 +1,21 @@
 #!/usr/bin/env python3
 """Checks of the release that run on the Linux side of the build.
 
-  release_checks.py imports  BUILD_DIR EXE...   every exe imports only system DLLs
-  release_checks.py package  BUILD_DIR NAME
-      scripts/package run twice on the built program: same bytes, SHA-256 printed,
+  release_checks.py imports  OBJDUMP BUILD_DIR EXE...   every exe imports only system DLLs
+  release_checks.py package  CPACK BUILD_DIR NAME
+      scripts/package run twice on the built program (the second time later, with the
+      files touched): same bytes, SHA-256 printed,
       the files expected and no others, the exe the one built; then the zip is
       unpacked into BUILD_DIR/release-unpacked for the tests that start it under Wine.
 """
 import hashlib
+import os
 import pathlib
 import re
 import shutil
 import subprocess
 import sys
+import time
 import zipfile
 
 ROOT = pathlib.Path(__file__).resolve().parents[3]
@@ -42,12 +45,12 @@ def finish():
     return 1 if failures else 0
 
 
-def check_imports(build_dir, exes):
+def check_imports(objdump, build_dir, exes):
     for exe in exes:
         path = build_dir / exe
         if not check(path.exists(), f"{path} was not built"):
             continue
-        dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", str(path)],
+        dump = subprocess.run([objdump, "-p", str(path)],
                               capture_output=True, text=True, check=True).stdout
         dlls = {name.lower() for name in re.findall(r"DLL Name: (\S+)", dump)}
         check("kernel32.dll" in dlls, f"{exe}: no imports found at all:\n{dump[:2000]}")
@@ -57,11 +60,11 @@ def check_imports(build_dir, exes):
     return finish()
 
 
-def run_package(build_dir, out_dir):
+def run_package(cpack, build_dir, out_dir):
     """Runs scripts/package into out_dir; returns (printed digest, zip path)."""
     shutil.rmtree(out_dir, ignore_errors=True)
-    result = subprocess.run([str(ROOT / "scripts" / "package"), "--no-build", "--build-dir", str(build_dir),
-                             "--out", str(out_dir)], capture_output=True, text=True)
+    result = subprocess.run([sys.executable, str(ROOT / "scripts" / "package"), "--no-build", "--cpack", cpack,
+                             "--build-dir", str(build_dir), "--out", str(out_dir)], capture_output=True, text=True)
     if result.returncode != 0:
         sys.exit(f"FAIL: scripts/package ended with {result.returncode}:\n{result.stdout}{result.stderr}")
     last = result.stdout.strip().splitlines()[-1]
@@ -87,10 +90,17 @@ def check_readme(text_bytes, version):
         check(needed in text, f"README.txt does not mention {needed}")
 
 
-def check_package(build_dir, name):
+def check_package(cpack, build_dir, name):
     work = build_dir / "release-check"
-    first_digest, first_zip = run_package(build_dir, work / "first")
-    second_digest, second_zip = run_package(build_dir, work / "second")
+    first_digest, first_zip = run_package(cpack, build_dir, work / "first")
+    # Same files, newer modification times, a later run (zip times have 2 s steps):
+    # none of that may reach the zip.
+    time.sleep(2.1)
+    for built in [build_dir / "vostrel.exe", build_dir / "standin-client.exe",
+                  build_dir / "package-files" / "README.txt"]:
+        if built.exists():
+            os.utime(built)
+    second_digest, second_zip = run_package(cpack, build_dir, work / "second")
 
     check(first_zip.name == f"{name}.zip", f"the zip is called {first_zip.name}, not {name}.zip")
     data = first_zip.read_bytes()
@@ -125,7 +135,7 @@ def check_package(build_dir, name):
         shutil.rmtree(unpacked, ignore_errors=True)
         archive.extractall(unpacked)
 
-    regenerated = subprocess.run([str(ROOT / "packaging" / "make-sample-library"), "--check"],
+    regenerated = subprocess.run([sys.executable, str(ROOT / "packaging" / "make-sample-library"), "--check"],
                                  capture_output=True, text=True)
     check(regenerated.returncode == 0,
           f"packaging/morvath.txt is not what its generator writes: {regenerated.stderr.strip()}")
@@ -134,10 +144,10 @@ def check_package(build_dir, name):
 
 
 def main(argv):
-    if len(argv) >= 3 and argv[0] == "imports":
-        return check_imports(pathlib.Path(argv[1]), argv[2:])
-    if len(argv) >= 3 and argv[0] == "package":
-        return check_package(pathlib.Path(argv[1]), argv[2])
+    if len(argv) >= 4 and argv[0] == "imports":
+        return check_imports(argv[1], pathlib.Path(argv[2]), argv[3:])
+    if len(argv) == 4 and argv[0] == "package":
+        return check_package(argv[1], pathlib.Path(argv[2]), argv[3])
     print(__doc__, file=sys.stderr)
     return 2
 
