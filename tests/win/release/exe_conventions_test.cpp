@@ -87,15 +87,16 @@ protected:
     std::string block;
 };
 
-TEST_F(VersionResource, SaysVostrel1_0ForSimplifiedChinese) {
+TEST_F(VersionResource, SaysVostrelAndTheProjectVersionForSimplifiedChinese) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
     ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(0, 1)));  // 1.0
+    const DWORD majorMinor = MAKELONG(VOSTREL_RELEASE_MINOR, VOSTREL_RELEASE_MAJOR);
+    EXPECT_EQ(fixed->dwFileVersionMS, majorMinor);
     EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, static_cast<DWORD>(MAKELONG(0, 1)));
+    EXPECT_EQ(fixed->dwProductVersionMS, majorMinor);
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
 
     // Explorer picks the string block through the Translation pairs.
@@ -107,8 +108,8 @@ TEST_F(VersionResource, SaysVostrel1_0ForSimplifiedChinese) {
     EXPECT_EQ(translation[1], 1200) << "Unicode strings";
 
     EXPECT_EQ(value("ProductName"), "Vostrel");
-    EXPECT_EQ(value("ProductVersion"), "1.0");
-    EXPECT_EQ(value("FileVersion"), "1.0");
+    EXPECT_EQ(value("ProductVersion"), VOSTREL_RELEASE_VERSION);
+    EXPECT_EQ(value("FileVersion"), VOSTREL_RELEASE_VERSION);
     EXPECT_EQ(value("OriginalFilename"), "vostrel.exe");
     EXPECT_EQ(value("InternalName"), "vostrel");
 }
