@@ -32,6 +32,10 @@ install(FILES ${CMAKE_BINARY_DIR}/package-files/README.txt ${PROJECT_SOURCE_DIR}
         DESTINATION . COMPONENT release)
 install(TARGETS standin-client RUNTIME DESTINATION standin-client COMPONENT release)
 
+# cpack packs what is built and builds nothing itself (it would otherwise build every
+# target, tests included, first): scripts/package builds the two programs before it.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
+
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME vostrel)
 set(CPACK_PACKAGE_VENDOR "Morvath")
