@@ -60,11 +60,16 @@ def check_imports(objdump, build_dir, exes):
     return finish()
 
 
+def package_command(cpack, build_dir, out_dir, *options):
+    return subprocess.run([sys.executable, str(ROOT / "scripts" / "package"), "--no-build", "--cpack", cpack,
+                           "--build-dir", str(build_dir), "--out", str(out_dir), *options],
+                          capture_output=True, text=True)
+
+
 def run_package(cpack, build_dir, out_dir):
-    """Runs scripts/package into out_dir; returns (printed digest, zip path)."""
+    """Runs scripts/package on the test build into out_dir; returns (printed digest, zip path)."""
     shutil.rmtree(out_dir, ignore_errors=True)
-    result = subprocess.run([sys.executable, str(ROOT / "scripts" / "package"), "--no-build", "--cpack", cpack,
-                             "--build-dir", str(build_dir), "--out", str(out_dir)], capture_output=True, text=True)
+    result = package_command(cpack, build_dir, out_dir, "--allow-loopback")
     if result.returncode != 0:
         sys.exit(f"FAIL: scripts/package ended with {result.returncode}:\n{result.stdout}{result.stderr}")
     last = result.stdout.strip().splitlines()[-1]
@@ -92,6 +97,11 @@ def check_readme(text_bytes, version):
 
 def check_package(cpack, build_dir, name):
     work = build_dir / "release-check"
+    # The tested build looks for its updates on 127.0.0.1: not a zip for moderators.
+    refused = package_command(cpack, build_dir, work / "refused")
+    check(refused.returncode != 0 and "127.0.0.1" in refused.stderr,
+          f"scripts/package packed a test build without --allow-loopback: {refused.stdout}{refused.stderr}")
+    check(not (work / "refused" / f"{name}.zip").exists(), "a refused package still left a zip")
     first_digest, first_zip = run_package(cpack, build_dir, work / "first")
     # Same files, newer modification times, a later run (zip times have 2 s steps):
     # none of that may reach the zip.
