@@ -1,7 +1,107 @@
 #include "client/send_text.h"
 
+#include "actions/input.h"
+#include "app/application_state.h"
+#include "app/input_box.h"
+#include "app/unique_handle.h"
+#include "client/client_constants.h"
+#include "library/text_list.h"
+
+#include <cstring>
+
 namespace vostrel {
 
-void sendSelectedText() {}
+void sendSelectedText() {
+    HWND client = appState().clientTarget;
+    if (!client) {
+        // Everything after this addresses the client; without one the click
+        // would go to the desktop and Enter to the tool itself.
+        showMessage(send::kNoClientMessage, send::kNoClientTitle);
+        return;
+    }
+    HWND list = textList();
+    int row = selectedRow(list);
+    std::string text = row >= 0 ? cellText(list, row, 1) : std::string();
+    if (!sendTextToClient(client, text)) showMessage(send::kClipboardBusyMessage, send::kNoClientTitle);
+}
+
+bool sendTextToClient(HWND client, const std::string& text) {
+    // The clipboard first: if it cannot take the text, the client would paste
+    // whatever it held before, so nothing at all is posted.
+    if (!writeClipboardText(text)) return false;
+    postClientClick(client, client::kChatInputX, client::kChatInputY);
+    if (!pasteTextIntoWindow(client, text)) return false;
+    postKeyToWindow(client, client::kKeyEnter);
+    return true;
+}
+
+bool pasteTextIntoWindow(HWND window, const std::string& text) {
+    if (window) {
+        focusWindowAcrossThreads(window);
+    } else {
+        window = focusedWindowOfForeground();
+    }
+    std::optional<std::string> previous = readClipboardText();
+    if (!writeClipboardText(text)) return false;
+    PostMessageA(window, EM_SETSEL, 0, -1);
+    PostMessageA(window, WM_PASTE, 0, 0);
+    // Only what was really read is put back: writing an empty text for an
+    // unreadable clipboard could replace the text about to be pasted.
+    if (previous) writeClipboardText(*previous);
+    return true;
+}
+
+HWND focusedWindowOfForeground() {
+    DWORD thread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+    DWORD self = GetCurrentThreadId();
+    AttachThreadInput(self, thread, TRUE);
+    HWND focused = GetFocus();
+    AttachThreadInput(self, thread, FALSE);
+    return focused;
+}
+
+bool focusWindowAcrossThreads(HWND window) {
+    DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    DWORD self = GetCurrentThreadId();
+    AttachThreadInput(self, thread, TRUE);
+    HWND previous = SetFocus(window);
+    AttachThreadInput(self, thread, FALSE);
+    return GetFocus() != previous;
+}
+
+void postKeyToWindow(HWND window, UINT key, int mode, bool system) {
+    if (mode == 1) {
+        PostMessageA(window, WM_CHAR, key, 0);
+        return;
+    }
+    if (mode != 4) PostMessageA(window, system ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 0);
+    if (mode != 3) PostMessageA(window, system ? WM_SYSKEYUP : WM_KEYUP, key, 0);
+}
+
+bool writeClipboardText(const std::string& text) {
+    ClipboardGuard clipboard;
+    if (!clipboard.opened() || !EmptyClipboard()) return false;
+    UniqueHGlobal memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1));
+    if (!memory) return false;
+    {
+        GlobalLockGuard lock(memory.get());
+        if (!lock.data()) return false;
+        std::memcpy(lock.data(), text.c_str(), text.size() + 1);
+    }
+    if (!SetClipboardData(CF_TEXT, memory.get())) return false;
+    memory.release();  // the clipboard owns it now
+    return true;
+}
+
+std::optional<std::string> readClipboardText() {
+    ClipboardGuard clipboard;
+    if (!clipboard.opened()) return std::nullopt;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    if (!data) return std::string();
+    GlobalLockGuard lock(data);
+    if (!lock.data()) return std::string();
+    const char* bytes = static_cast<const char*>(lock.data());
+    return std::string(bytes, strnlen(bytes, GlobalSize(data)));
+}
 
 }  // namespace vostrel

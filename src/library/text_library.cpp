@@ -1,9 +1,178 @@
 #include "library/text_library.h"
 
-namespace vostrel {
+#include "app/input_box.h"
+#include "app/unique_handle.h"
+#include "core/text_record.h"
+#include "library/text_list.h"
 
-void loadDefaultTextLibrary() {}
-void loadTextLibrary() {}
-void saveTextLibrary() {}
+#include <commctrl.h>
+
+#include <vector>
+
+namespace vostrel {
+namespace {
+
+std::string programFolder() {
+    char path[MAX_PATH] = {};
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length);
+    size_t slash = folder.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
+}
+
+std::string folderOf(const std::string& path) {
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+std::wstring wide(const std::string& text) {
+    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring result(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, result.data(), length);
+    result.resize(static_cast<size_t>(length) - 1);
+    return result;
+}
+
+bool writeAll(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        DWORD chunk = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+int columnCount(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    return header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+}  // namespace
+
+std::string libraryPath(const std::string& name) { return programFolder() + "/" + name; }
+
+void loadDefaultTextLibrary() {
+    std::string path = libraryPath(library::kDefaultFileName);
+    std::optional<std::string> bytes = readWholeFile(path);
+    if (!bytes) {
+        // A library that is there but cannot be read must not pass for an empty
+        // one: the next save would overwrite it.
+        if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            showMessage(library::kLoadFailed + path + library::kLoadFailedListKept, library::kLoadTitle);
+        }
+        return;
+    }
+    readListFromBytes(textList(), *bytes);
+}
+
+void loadTextLibrary() {
+    std::optional<std::string> name = inputBox(library::kLoadPrompt, library::kLoadTitle);
+    if (!name) return;
+    std::string path = libraryPath(*name);
+    std::optional<std::string> bytes = readWholeFile(path);
+    if (!bytes) {
+        showMessage(library::kLoadFailed + path + library::kLoadFailedListKept, library::kLoadTitle);
+        return;
+    }
+    readListFromBytes(textList(), *bytes);
+}
+
+void saveTextLibrary() {
+    std::optional<std::string> name = inputBox(library::kSavePrompt, library::kSaveTitle);
+    if (!name) return;
+    std::string path = libraryPath(*name);
+    if (!writeListToFile(textList(), path)) {
+        showMessage(library::kSaveFailed + path + library::kSaveFailedFileKept, library::kSaveTitle);
+    }
+}
+
+bool writeListToFile(HWND list, const std::string& path) {
+    if (!list) return false;
+    int columns = columnCount(list);
+    int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    std::vector<TextRow> records(static_cast<size_t>(rows > 0 ? rows : 0));
+    for (int r = 0; r < rows; ++r) {
+        TextRow& row = records[static_cast<size_t>(r)];
+        LVITEMA item{};
+        item.mask = LVIF_IMAGE | LVIF_PARAM;
+        item.iItem = r;
+        SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        row.image = item.iImage;
+        row.data = static_cast<std::int32_t>(item.lParam);
+        row.cells.reserve(static_cast<size_t>(columns > 0 ? columns : 1));
+        row.cells.push_back(cellText(list, r, 0));
+        for (int c = 1; c < columns; ++c) row.cells.push_back(cellText(list, r, c));
+    }
+    return replaceFileContents(path, encodeTextRows(records));
+}
+
+void readListFromBytes(HWND list, std::string_view bytes) {
+    std::vector<TextRow> rows = decodeTextRows(bytes);
+    // An image index counts only when the list has an image list that holds it.
+    auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    int imageCount = images ? ImageList_GetImageCount(images) : 0;
+
+    // Redraw off: a large library would otherwise repaint the list on every row.
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        TextRow& row = rows[r];
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_INDENT;
+        item.iItem = static_cast<int>(r);
+        item.pszText = row.cells[0].data();
+        item.iImage = row.image >= 0 && row.image < imageCount ? row.image : -1;
+        item.lParam = row.data;
+        int index = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        if (index < 0) continue;
+        for (size_t c = 1; c < row.cells.size(); ++c) {
+            LVITEMA cell{};
+            cell.iSubItem = static_cast<int>(c);
+            cell.pszText = row.cells[c].data();
+            SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&cell));
+        }
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+std::optional<std::string> readWholeFile(const std::string& path) {
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return std::nullopt;
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr)) {
+            return std::nullopt;
+        }
+        if (got == 0) break;  // shorter than it was a moment ago
+        done += got;
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+bool replaceFileContents(const std::string& path, std::string_view bytes) {
+    char temporary[MAX_PATH] = {};
+    if (!GetTempFileNameA(folderOf(path).c_str(), "vst", 0, temporary)) return false;
+    auto removeTemporary = scopeExit([&] { DeleteFileA(temporary); });
+    {
+        UniqueFile file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+        if (!file || !writeAll(file.get(), bytes) || !FlushFileBuffers(file.get())) return false;
+    }
+    if (!MoveFileExW(wide(temporary).c_str(), wide(path).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return false;
+    }
+    removeTemporary.dismiss();
+    return true;
+}
 
 }  // namespace vostrel

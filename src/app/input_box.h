@@ -1,0 +1,23 @@
+// The two small modal boxes the handlers ask the user through: a message with an
+// OK button, and an input box of one line with OK and Cancel.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace vostrel {
+
+// OK only, no icon, no owner window, modal to the tool (every window of this
+// thread is disabled until it is closed).
+void showMessage(const std::string& text, const std::string& title);
+
+// Control ids inside the input box, besides IDOK and IDCANCEL.
+constexpr int kInputBoxPromptId = 100;
+constexpr int kInputBoxEditId = 101;
+
+// Created fresh each time, modal over the main window. The text entered on OK
+// (possibly empty), or nothing on Cancel, Esc or the close box.
+std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
+                                    const std::string& initialText = "");
+
+}  // namespace vostrel

@@ -1,0 +1,187 @@
+// Sending a text against a window of another thread, which records every message
+// posted to it: the order of click, select-all, paste and Enter, the clipboard,
+// and a clipboard that another program holds.
+#include "client/client_constants.h"
+#include "client/send_text.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace vostrel {
+namespace {
+
+struct Posted {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+// A window on a thread of its own that keeps the messages its queue delivers.
+class RecordingWindow {
+public:
+    RecordingWindow() {
+        thread_ = std::thread([this] { run(); });
+        test::waitUntil([this] { return window_.load() != nullptr; });
+    }
+    ~RecordingWindow() {
+        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        thread_.join();
+    }
+    HWND handle() const { return window_; }
+    DWORD threadId() const { return threadId_; }
+
+    // The messages of the kinds a send posts, in arrival order.
+    std::vector<Posted> sent() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return posted_;
+    }
+    void clear() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        posted_.clear();
+    }
+
+private:
+    void run() {
+        threadId_ = GetCurrentThreadId();
+        HWND window = CreateWindowExA(0, "EDIT", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 40, nullptr, nullptr,
+                                      GetModuleHandleA(nullptr), nullptr);
+        window_ = window;
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+            switch (message.message) {
+            case WM_MOUSEMOVE: case WM_LBUTTONDOWN: case WM_LBUTTONUP: case EM_SETSEL: case WM_PASTE:
+            case WM_KEYDOWN: case WM_KEYUP: case WM_CHAR: case WM_SYSKEYDOWN: case WM_SYSKEYUP: {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (message.hwnd == window) posted_.push_back({message.message, message.wParam, message.lParam});
+                continue;  // recorded, not handled: the edit must not change the clipboard
+            }
+            }
+            DispatchMessageA(&message);
+        }
+        DestroyWindow(window);
+    }
+
+    std::atomic<HWND> window_{nullptr};
+    std::atomic<DWORD> threadId_{0};
+    std::thread thread_;
+    std::mutex mutex_;
+    std::vector<Posted> posted_;
+};
+
+std::string describe(const std::vector<Posted>& messages) {
+    std::string out;
+    for (const Posted& m : messages) {
+        char line[80];
+        wsprintfA(line, "%04x w=%x l=%x\n", m.message, static_cast<unsigned>(m.wParam), static_cast<unsigned>(m.lParam));
+        out += line;
+    }
+    return out;
+}
+
+TEST(SendText, ClickSelectAllPasteThenOneEnterInThatOrder) {
+    RecordingWindow client;
+    const std::string text = "\xB3\xA1\xBF\xD8 first line\r\nsecond line";  // 场控 ...
+    ASSERT_TRUE(sendTextToClient(client.handle(), text));
+    LPARAM chatInput = MAKELPARAM(client::kChatInputX, client::kChatInputY);
+    std::vector<Posted> expected = {
+        {WM_MOUSEMOVE, 2, chatInput}, {WM_LBUTTONDOWN, MK_LBUTTON, chatInput}, {WM_LBUTTONUP, 0, chatInput},
+        {EM_SETSEL, 0, -1}, {WM_PASTE, 0, 0},
+        {WM_KEYDOWN, 13, 0}, {WM_KEYUP, 13, 0},
+    };
+    ASSERT_TRUE(test::waitUntil([&] { return client.sent().size() >= expected.size(); }, 3000))
+        << describe(client.sent());
+    test::waitUntil([] { return false; }, 100);  // nothing more arrives
+    EXPECT_EQ(describe(client.sent()), describe(expected));
+    EXPECT_EQ(readClipboardText(), std::optional<std::string>(text));
+}
+
+TEST(SendText, EmptyTextStillPastesAndPressesEnter) {
+    RecordingWindow client;
+    ASSERT_TRUE(writeClipboardText("something else"));
+    ASSERT_TRUE(sendTextToClient(client.handle(), ""));
+    ASSERT_TRUE(test::waitUntil([&] { return client.sent().size() >= 7; }, 3000)) << describe(client.sent());
+    EXPECT_EQ(client.sent()[4].message, static_cast<UINT>(WM_PASTE));
+    EXPECT_EQ(readClipboardText(), std::optional<std::string>(""));
+}
+
+TEST(SendText, PasteFocusesTheWindowOfTheOtherThread) {
+    RecordingWindow client;
+    ASSERT_TRUE(pasteTextIntoWindow(client.handle(), "x"));
+    GUITHREADINFO info{sizeof info};
+    ASSERT_TRUE(GetGUIThreadInfo(client.threadId(), &info));
+    EXPECT_EQ(info.hwndFocus, client.handle());
+}
+
+TEST(SendText, HeldClipboardSendsNothingAndLeavesItsText) {
+    RecordingWindow client;
+    ASSERT_TRUE(writeClipboardText("what the user copied"));
+
+    // Another program's window opens the clipboard and keeps it for longer than
+    // the retries last.
+    std::atomic<bool> opened{false}, release{false};
+    std::thread holder([&] {
+        HWND owner = CreateWindowExA(0, "STATIC", "holder", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                     GetModuleHandleA(nullptr), nullptr);
+        opened = OpenClipboard(owner) != FALSE;
+        while (!release) Sleep(5);
+        if (opened) CloseClipboard();
+        DestroyWindow(owner);
+    });
+    ASSERT_TRUE(test::waitUntil([&] { return opened.load(); }, 2000));
+    bool sent = sendTextToClient(client.handle(), "the moderator's text");
+    release = true;
+    holder.join();
+
+    EXPECT_FALSE(sent);
+    test::waitUntil([] { return false; }, 200);
+    EXPECT_EQ(describe(client.sent()), "");
+    EXPECT_EQ(readClipboardText(), std::optional<std::string>("what the user copied"));
+}
+
+TEST(SendText, ClipboardKeepsGbkAndLineBreaksByteForByte) {
+    for (std::string text : {std::string(""), std::string("a"), std::string("\xD6\xD0\r\n\xCE\xC4"),
+                             std::string(20000, 'z')}) {
+        ASSERT_TRUE(writeClipboardText(text));
+        EXPECT_EQ(readClipboardText(), std::optional<std::string>(text));
+    }
+}
+
+TEST(SendText, KeyModesPostTheirMessages) {
+    RecordingWindow window;
+    struct Case { int mode; bool system; std::vector<UINT> messages; } cases[] = {
+        {0, false, {WM_KEYDOWN, WM_KEYUP}},
+        {1, false, {WM_CHAR}},
+        {2, false, {WM_KEYDOWN, WM_KEYUP}},
+        {3, false, {WM_KEYDOWN}},
+        {4, false, {WM_KEYUP}},
+        {0, true, {WM_SYSKEYDOWN, WM_SYSKEYUP}},
+        {4, true, {WM_SYSKEYUP}},
+    };
+    for (const Case& c : cases) {
+        window.clear();
+        postKeyToWindow(window.handle(), 'A', c.mode, c.system);
+        postKeyToWindow(window.handle(), 'Z', 1);  // a marker: everything before it has arrived
+        ASSERT_TRUE(test::waitUntil([&] {
+            std::vector<Posted> got = window.sent();
+            return !got.empty() && got.back().wParam == 'Z';
+        }, 2000));
+        std::vector<Posted> got = window.sent();
+        got.pop_back();
+        std::vector<UINT> messages;
+        for (const Posted& p : got) {
+            messages.push_back(p.message);
+            EXPECT_EQ(p.wParam, static_cast<WPARAM>('A'));
+            EXPECT_EQ(p.lParam, 0);
+        }
+        EXPECT_EQ(messages, c.messages) << "mode " << c.mode << " system " << c.system;
+    }
+}
+
+}  // namespace
+}  // namespace vostrel
