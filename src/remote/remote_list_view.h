@@ -1,0 +1,203 @@
+// Reads and changes a list-view control (SysListView32) through its window
+// messages, in this process (local mode) or in another one (remote mode). In remote
+// mode every record, and the text it points to, is copied into blocks allocated in
+// the control's process for the one exchange and released before returning.
+#pragma once
+
+#include "core/record_sort.h"
+#include "remote/remote_memory.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vostrel {
+
+// The 32-bit item and column records the control exchanges. Our own layouts: the
+// SDK's current LVITEMA has grown past the 40 bytes every version understands.
+struct ListItemRecord {
+    std::uint32_t mask;
+    std::int32_t iItem;
+    std::int32_t iSubItem;
+    std::uint32_t state;
+    std::uint32_t stateMask;
+    std::uint32_t pszText;  // an address in the process the record is sent to
+    std::int32_t cchTextMax;
+    std::int32_t iImage;
+    std::int32_t lParam;
+    std::int32_t iIndent;
+};
+static_assert(sizeof(ListItemRecord) == 40);
+static_assert(offsetof(ListItemRecord, pszText) == 20);
+static_assert(offsetof(ListItemRecord, iImage) == 28);
+static_assert(offsetof(ListItemRecord, iIndent) == 36);
+
+struct ListColumnRecord {
+    std::uint32_t mask;
+    std::int32_t fmt;
+    std::int32_t cx;
+    std::uint32_t pszText;
+    std::int32_t cchTextMax;
+    std::int32_t iSubItem;
+    std::int32_t iImage;
+    std::int32_t iOrder;
+};
+static_assert(sizeof(ListColumnRecord) == 32);
+static_assert(offsetof(ListColumnRecord, pszText) == 12);
+static_assert(offsetof(ListColumnRecord, iOrder) == 28);
+
+namespace list_view {
+constexpr int kTextCapacity = 250;    // cchTextMax: a text comes back cut to 249 bytes
+constexpr int kTextBuffer = 260;      // the text buffer and the remote text block
+constexpr std::uint32_t kStateImageMask = 0xFFFFF000;
+// View codes of getView/setView.
+constexpr int kViewIcon = 0;
+constexpr int kViewSmallIcon = 1;
+constexpr int kViewList = 2;
+constexpr int kViewDetails = 3;
+constexpr int kViewTile = 4;
+// Column alignments of insertColumn/getColumnAlignment.
+constexpr int kAlignLeft = 0;
+constexpr int kAlignCenter = 1;
+constexpr int kAlignRight = 2;
+}  // namespace list_view
+
+class RemoteListView {
+public:
+    RemoteListView();
+    ~RemoteListView();
+    // A copy is a second accessor of the same control with its own records and its
+    // own duplicate of the process handle.
+    RemoteListView(const RemoteListView& other);
+    RemoteListView& operator=(const RemoteListView& other);
+
+    // Fails, changing nothing, unless the window's class is exactly the expected one.
+    // Attaching again closes the process handle of the earlier window first.
+    bool attach(HWND window, bool remoteMode = false, const std::string& expectedClass = "SysListView32");
+    std::string getItemText(int item, int subitem = 0);              // at most 249 bytes
+    std::string getItemTextOf(int item, int subitem, HWND window);   // any window of this process
+    int getItemImage(int item, int subitem = 0);
+    int getItemCheck(int item);                                      // -1 none, 0 clear, 1 ticked
+    int getItemIndent(int item);
+    int getItemCount();
+    int getItemParam(int item);                                      // iSubItem as the last read left it
+    int setItemText(int item, int subitem, const std::string& text);
+    int setItemImage(int item, int subitem, int image);
+    int setItemCheck(int item, int value = -1);
+    int setItemIndent(int item, int indent);
+    int setItemParam(int item, int param);
+    std::vector<int> getSelectedItems();
+    std::vector<int> getCheckedItems();                              // ticked or without state image
+    int getSelectedCount();
+    bool isItemSelected(int item);
+    int selectItem(int item);
+    int deselectItem(int item);
+    int insertItem(int index = -1, const std::string& text = "", int image = -1, int check = -1, int indent = 0,
+                   int param = 0);
+    void insertRecords(int position, const std::vector<ItemRecord>& records, int sortKey = 0);
+    void sortRecords(std::vector<ItemRecord>& records, int low, int high, int key);
+    void sortRecords(std::vector<ItemRecord>& records, int key);
+    int deleteItem(int item);
+    int deleteAllItems();
+    // start: the item after which the search begins; -1 searches from the first item.
+    int findItemText(const std::string& text, int start = -1, bool whole = true, bool wrap = false);
+    int findItemParam(int start, int param, bool wrap = false);
+    int ensureVisible(int item);
+    int arrange();
+    std::string getColumnTitle(int column);
+    int getColumnAlignment(int column);                              // 0 left, 1 center, 2 right, 255 failed
+    int getColumnWidth(int column);
+    int getColumnImage(int column);
+    bool isColumnImageOnRight(int column);
+    int setColumnTitle(int column, const std::string& title);
+    int setColumnWidth(int column, int width);
+    int setColumnImage(int column, int image);
+    int getColumnCount();
+    int insertColumn(int position = -1, const std::string& title = "", int width = 50,
+                     int alignment = list_view::kAlignLeft, int image = -1, bool imageOnRight = false);
+    int deleteColumn(int column);
+    HWND editLabel(int item);
+    void readAllRecords(std::vector<ItemRecord>& records);
+    ItemRecord readRecord(int item);
+    COLORREF getTextColor();
+    int setTextColor(COLORREF colour);
+    int redrawVisible();
+    int getTopIndex();
+    int getCountPerPage();
+    COLORREF getTextBackColor();
+    int setTextBackColor(COLORREF colour);
+    COLORREF getBackColor();
+    int setBackColor(COLORREF colour);
+    int getView();
+    int setView(int viewCode);
+    std::string getBackImage();
+    void setBackImage(const std::string& path, bool tile = true);
+    int getHotItem();
+    DWORD getItemSpacing();
+    HWND getEditControl();
+    void getItemSpacingXY(bool smallIcons, int& horizontal, int& vertical);
+    void sortByColumn(int column, int order = 1);                    // 1 ascending, anything else descending
+    bool singleSelection(std::optional<bool> newValue = std::nullopt);
+    int getFirstSelected();
+    int selectOnly(int item);
+    void setRemoteMode();
+    void setLocalMode();
+
+    // The whole text of any length, where getItemText stops at 249 bytes.
+    std::string getFullItemText(int item, int subitem = 0);
+
+    HWND window() const { return window_; }
+    HANDLE process() const { return process_; }
+    bool isRemoteMode() const { return remoteMode_ != 0; }
+    RemoteMemory& memory() { return memory_; }
+    const ListItemRecord& localItemRecord() const { return localItem_; }
+    const ListItemRecord& remoteItemRecord() const { return remoteItem_; }
+
+private:
+    enum class TextUse { none, read, write };
+    struct Exchange {
+        UINT message = 0;
+        WPARAM wParam = 0;
+        void* record = nullptr;               // the local image sent, or copied to the other process
+        int recordSize = 0;
+        std::uint32_t* textField = nullptr;   // the record's text pointer, when a text travels
+        TextUse text = TextUse::none;
+        const std::string* textIn = nullptr;  // TextUse::write
+        int textBlockSize = list_view::kTextBuffer;
+        size_t textLimit = list_view::kTextCapacity - 1;  // the most a read text keeps
+        bool readRecordBack = false;          // remote: copy the answered record over the local image
+    };
+    // Sends one record, through blocks of the other process in remote mode. A read
+    // text lands in textOut when the message succeeds.
+    LRESULT exchange(const Exchange& e, std::string& localText, std::string* textOut);
+    LRESULT exchangeItem(UINT message, WPARAM wParam, TextUse text, const std::string* textIn = nullptr,
+                         std::string* textOut = nullptr);
+    LRESULT exchangeColumn(UINT message, WPARAM wParam, TextUse text, const std::string* textIn = nullptr,
+                           std::string* textOut = nullptr);
+    ListItemRecord& item() { return remoteMode_ ? remoteItem_ : localItem_; }
+    ListColumnRecord& column() { return remoteMode_ ? remoteColumn_ : localColumn_; }
+    LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    void copyFrom(const RemoteListView& other);
+
+    HWND window_ = nullptr;
+    ListItemRecord localItem_{};
+    ListItemRecord remoteItem_{};
+    ListColumnRecord localColumn_{};
+    ListColumnRecord remoteColumn_{};
+    void* recordAddress_ = nullptr;
+    HWND headerWindow_ = nullptr;
+    BOOL remoteMode_ = 0;
+    RemoteMemory memory_;
+    HANDLE process_ = nullptr;
+    bool windowOfThisProcess_ = false;  // local records may only go to such a window
+    void* itemBlock_ = nullptr;
+    void* textBlock_ = nullptr;
+    std::string localItemText_;    // the buffer localItem_.pszText points to
+    std::string localColumnText_;  // the buffer localColumn_.pszText points to
+};
+
+}  // namespace vostrel

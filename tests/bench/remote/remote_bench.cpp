@@ -1,0 +1,148 @@
+// Reads every cell of a 10,000-row, 2-column list through RemoteListView::getItemText
+// and through a bare LVM_GETITEMA loop doing the same exchanges, in another process
+// (the bare loop reuses one block allocated once) and in this one. Prints the
+// times and the ratios; the best of a few rounds counts.
+#include "remote/remote_list_view.h"
+
+#include "known_list.h"
+#include "test_support.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+
+using namespace vostrel;
+
+namespace {
+
+constexpr int kRows = 10000;
+constexpr int kColumns = 2;
+constexpr int kRounds = 3;
+
+double nowMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Total bytes read, so that both loops can be checked to read the same texts.
+size_t accessorLoop(RemoteListView& view) {
+    size_t bytes = 0;
+    for (int item = 0; item < kRows; ++item) {
+        for (int column = 0; column < kColumns; ++column) bytes += view.getItemText(item, column).size();
+    }
+    return bytes;
+}
+
+size_t bareRemoteLoop(HWND list, HANDLE process) {
+    char* block = static_cast<char*>(VirtualAllocEx(process, nullptr, 40 + 260, MEM_COMMIT, PAGE_READWRITE));
+    if (!block) return 0;
+    size_t bytes = 0;
+    ListItemRecord record{};
+    record.mask = LVIF_TEXT;
+    record.cchTextMax = list_view::kTextCapacity;
+    record.pszText = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(block + 40));
+    char text[261] = {};
+    for (int item = 0; item < kRows; ++item) {
+        for (int column = 0; column < kColumns; ++column) {
+            record.iItem = item;
+            record.iSubItem = column;
+            WriteProcessMemory(process, block, &record, sizeof record, nullptr);
+            if (SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(block))) {
+                ReadProcessMemory(process, block + 40, text, 260, nullptr);
+                bytes += strnlen(text, 260);
+            }
+        }
+    }
+    VirtualFreeEx(process, block, 0, MEM_RELEASE);
+    return bytes;
+}
+
+size_t bareLocalLoop(HWND list) {
+    size_t bytes = 0;
+    char text[261];
+    LVITEMA record{};
+    record.mask = LVIF_TEXT;
+    record.cchTextMax = list_view::kTextCapacity;
+    record.pszText = text;
+    for (int item = 0; item < kRows; ++item) {
+        for (int column = 0; column < kColumns; ++column) {
+            record.iItem = item;
+            record.iSubItem = column;
+            if (SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&record))) bytes += strnlen(text, 260);
+        }
+    }
+    return bytes;
+}
+
+template <typename F>
+double best(F run, size_t& bytes) {
+    double fastest = 1e300;
+    for (int round = 0; round < kRounds; ++round) {
+        double start = nowMs();
+        bytes = run();
+        double took = nowMs() - start;
+        if (took < fastest) fastest = took;
+    }
+    return fastest;
+}
+
+}  // namespace
+
+int main() {
+    // Another process owning the list.
+    test::ChildProcess helper;
+    if (!helper.start(test::siblingPath(test::kHelperProgram), "--rows " + std::to_string(kRows))) {
+        std::printf("could not start %s\n", test::kHelperProgram);
+        return 1;
+    }
+    HWND top = test::waitForProcessWindow(helper.id(), test::kHelperTitle);
+    HWND remoteList = top ? test::findDescendantById(top, test::kKnownListId) : nullptr;
+    if (!remoteList || SendMessageA(remoteList, LVM_GETITEMCOUNT, 0, 0) != kRows) {
+        std::printf("the helper's list is not there\n%s", test::describeWindows().c_str());
+        return 1;
+    }
+
+    // This process's own list.
+    WNDCLASSA cls{};
+    cls.lpfnWndProc = DefWindowProcA;
+    cls.hInstance = GetModuleHandleA(nullptr);
+    cls.lpszClassName = "VostrelBenchHost";
+    RegisterClassA(&cls);
+    HWND host = CreateWindowExA(0, cls.lpszClassName, "bench", WS_OVERLAPPEDWINDOW, 0, 0, 600, 400, nullptr, nullptr,
+                                cls.hInstance, nullptr);
+    HWND localList = test::createKnownList(host);
+    test::fillKnownList(localList, kRows);
+
+    RemoteListView remote, local;
+    if (!remote.attach(remoteList, true) || !local.attach(localList)) {
+        std::printf("attach failed\n");
+        return 1;
+    }
+
+    size_t accessorRemoteBytes = 0, bareRemoteBytes = 0, accessorLocalBytes = 0, bareLocalBytes = 0;
+    double bareRemote = best([&] { return bareRemoteLoop(remoteList, remote.process()); }, bareRemoteBytes);
+    double accessorRemote = best([&] { return accessorLoop(remote); }, accessorRemoteBytes);
+    double bareLocal = best([&] { return bareLocalLoop(localList); }, bareLocalBytes);
+    double accessorLocal = best([&] { return accessorLoop(local); }, accessorLocalBytes);
+
+    std::printf("cells read per loop: %d (%d rows x %d columns), best of %d rounds\n", kRows * kColumns, kRows,
+                kColumns, kRounds);
+    std::printf("remote  bare LVM_GETITEMA, one reused block: %9.1f ms  (%zu bytes)\n", bareRemote, bareRemoteBytes);
+    std::printf("remote  RemoteListView::getItemText:         %9.1f ms  (%zu bytes)  ratio %.2f (target <= 3)\n",
+                accessorRemote, accessorRemoteBytes, accessorRemote / bareRemote);
+    std::printf("local   bare LVM_GETITEMA:                   %9.1f ms  (%zu bytes)\n", bareLocal, bareLocalBytes);
+    std::printf("local   RemoteListView::getItemText:         %9.1f ms  (%zu bytes)  ratio %.2f (target <= 1.2)\n",
+                accessorLocal, accessorLocalBytes, accessorLocal / bareLocal);
+    DestroyWindow(host);
+    bool same = accessorRemoteBytes == bareRemoteBytes && accessorLocalBytes == bareLocalBytes &&
+                accessorLocalBytes == accessorRemoteBytes;
+    if (!same) std::printf("the loops read different texts\n");
+    return same ? 0 : 1;
+}
