@@ -1,8 +1,40 @@
 #include "client/capture.h"
 
-namespace vostrel {
+#include "actions/input.h"
+#include "app/application_state.h"
+#include "app/windows.h"
+#include "client/client_constants.h"
+#include "client/hotkey_registry.h"
+#include "client/hotkey_switches.h"
+#include "client/window_queries.h"
 
-void beginCapture() {}
-void captureClient() {}
+namespace vostrel {
+namespace {
+
+constexpr char kCaptureText[] = "抓取";
+constexpr char kNoticeTitle[] = "温馨提示：";
+
+void notify(const std::string& text) { MessageBoxA(nullptr, text.c_str(), kNoticeTitle, MB_OK | MB_TASKMODAL); }
+
+}  // namespace
+
+// Armed before the instruction is shown: if F10 is taken, the user is told so
+// instead of being asked to press a key that would do nothing. Choosing the item
+// again while armed releases the earlier binding and registers F10 once more.
+void beginCapture() {
+    if (!窗口_热键注册(mainWindow().handle(), 0, VK_F10, captureClient, kCaptureText)) {
+        notify(keyTakenMessage("F10"));
+        return;
+    }
+    notify("在要使用快捷键的QT客户端按下F10");
+}
+
+void captureClient() {
+    HWND target = windowUnderCursor();
+    appState().clientTarget = target;
+    resizeWindow(target, std::nullopt, std::nullopt, client::kRoomHeight, client::kRoomWidth);
+    unregisterWindowHotkey(mainWindow().handle(), kCaptureText);
+    notify("客户端窗口大小已经调整请勿在做改变");
+}
 
 }  // namespace vostrel

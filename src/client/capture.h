@@ -1,3 +1,5 @@
+// Capturing the client window: the menu item arms F10, and F10 takes the window
+// under the pointer as the client target and fixes its size.
 #pragma once
 
 namespace vostrel {

@@ -1,4 +1,6 @@
-// System-wide hotkeys bound to routines of the tool.
+// System-wide hotkeys bound to routines of the tool. Every key is registered on a
+// window together with an identifier text; the first successful registration
+// subclasses that window so that its hotkey messages run the bound routines.
 #pragma once
 
 #include <windows.h>
@@ -15,5 +17,30 @@ struct HotkeyEntry {
     std::string identifierText;  // stored untrimmed
     HotkeyAction action = nullptr;
 };
+
+// Registers key (with the MOD_* flags in modifiers) on the window and binds it to
+// the action under the identifier text; earlier bindings of the same text are
+// released first. window nullptr: the tool's own first visible top-level window.
+// A blank identifier text (only ASCII and full-width spaces) is refused with a
+// reminder box. False when the system refuses the key.
+bool 窗口_热键注册(HWND window, UINT modifiers, UINT key, HotkeyAction action, const std::string& identifierText);
+
+// UnregisterHotKey for the identifier text's id; the table keeps its rows.
+bool unregisterWindowHotkey(HWND window, const std::string& identifierText);
+
+// Installed on the first registered window: WM_HOTKEY runs the bound action, every
+// other message goes on to the procedure it replaced.
+LRESULT CALLBACK hotkeyWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+// 1-based position of the first row whose identifier text equals the text byte for
+// byte; 0 if none.
+int findEntryByIdentifier(const std::string& identifierText);
+
+// MessageBoxA(owner, text, title, flags); returns the pressed button's id minus 1.
+// owner nullptr: the tool's own first visible top-level window.
+int showReminder(const std::string& text, UINT flags = MB_OK, const char* title = "友情提醒", HWND owner = nullptr);
+
+// The hotkey id that stands for the identifier text for the whole run (ids start at 1).
+int hotkeyIdOf(const std::string& identifierText);
 
 }  // namespace vostrel

@@ -1,6 +1,8 @@
 // The seven check boxes of the action page switch their function keys on and off.
 #pragma once
 
+#include <string>
+
 namespace vostrel {
 
 void switchF1();  // 选择框1
@@ -10,5 +12,9 @@ void switchF5();  // 选择框4
 void switchF6();  // 选择框5
 void switchF7();  // 选择框6
 void switchF8();  // 选择框7
+
+// What the user is told when a function key ("F4") cannot be registered because
+// another program holds it.
+std::string keyTakenMessage(const char* keyName);
 
 }  // namespace vostrel

@@ -1,0 +1,356 @@
+// The moderator's road, end to end: the real program and the stand-in client run
+// side by side; the test ticks the program's check boxes, points at a member in
+// the client, presses the function key as the user would and reads the effect
+// from the client's log.
+#include "app/layouts.h"
+#include "standin_log.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <iostream>
+#include <sstream>
+
+namespace vostrel {
+namespace {
+
+using namespace vostrel::test;
+
+const char kMainCaption[] = "Morvathwww.morvath.example-Vostrel V1.0";
+const char kReminderTitle[] = "友情提醒";
+const char kNoticeTitle[] = "温馨提示：";
+constexpr int kCaptureMenuRow = 6;  // 抓取指定客户端
+
+void press(BYTE key) {
+    keybd_event(key, 0, 0, 0);
+    keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+}
+
+std::vector<std::string> splitLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::istringstream in(bytes);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// Every text shown in a message box of another process (its static texts).
+std::string messageBoxText(HWND box) {
+    std::string text;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (className(child) == "Static" && !windowText(child).empty()) text += windowText(child);
+    }
+    return text;
+}
+
+void pressOk(HWND box) { PostMessageA(box, WM_COMMAND, IDOK, 0); }
+
+// A hotkey held by "another program": this test process.
+class HeldKey {
+public:
+    explicit HeldKey(UINT key) : held_(RegisterHotKey(nullptr, 0x5A00 + static_cast<int>(key), 0, key) != FALSE), key_(key) {}
+    ~HeldKey() { release(); }
+    bool held() const { return held_; }
+    void release() {
+        if (held_) UnregisterHotKey(nullptr, 0x5A00 + static_cast<int>(key_));
+        held_ = false;
+    }
+
+private:
+    bool held_;
+    UINT key_;
+};
+
+class HotkeyRoad : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string exe = folder.file("vostrel.exe");
+        ASSERT_TRUE(CopyFileA(siblingPath("vostrel.exe").c_str(), exe.c_str(), FALSE));
+        log = folder.file("standin.log");
+        ASSERT_TRUE(client.start(siblingPath("standin-client.exe"), "\"" + log + "\"", folder.path()));
+        room = waitForProcessWindow(client.id(), standin::kRoomTitle);
+        ASSERT_TRUE(room) << "no room window; visible windows:\n" << describeWindows();
+        ASSERT_TRUE(program.start(exe, "", folder.path()));
+        main = waitForProcessWindow(program.id(), kMainCaption);
+        ASSERT_TRUE(main) << "no main window; visible windows:\n" << describeWindows();
+        ASSERT_TRUE(waitUntil([&] { return logText().rfind("ready", 0) == 0; })) << "client log: " << logText();
+    }
+
+    void TearDown() override {
+        if (HasFailure()) {
+            std::cout << "client log:\n" << gbkToUtf8(logText()) << "visible windows:\n" << describeWindows();
+        }
+    }
+
+    HWND control(const char* name) { return findDescendantById(main, controlIdOf(kMainWindowLayout, name)); }
+    bool isChecked(const char* box) { return SendMessageA(control(box), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+    // A click on the real check box, as the user's click would arrive.
+    void click(const char* box) {
+        HWND c = control(box);
+        ASSERT_TRUE(c) << box;
+        SendMessageA(c, BM_CLICK, 0, 0);
+    }
+
+    void tick(const char* box) {
+        ASSERT_FALSE(isChecked(box)) << box;
+        click(box);
+        ASSERT_TRUE(isChecked(box)) << box;
+    }
+
+    void pointAt(standin::Point at) {
+        POINT p{at.x, at.y};
+        ClientToScreen(room, &p);
+        SetCursorPos(p.x, p.y);
+    }
+
+    std::string logText() { return readFileBytes(log); }
+
+    // The log's effect lines: all but "ready" and "menu".
+    std::vector<std::string> effects() {
+        std::vector<std::string> out;
+        for (const std::string& line : splitLines(logText())) {
+            if (line.rfind("ready", 0) != 0 && line.rfind("menu", 0) != 0) out.push_back(line);
+        }
+        return out;
+    }
+
+    size_t lineCount() { return splitLines(logText()).size(); }
+
+    bool logHas(const std::string& line) {
+        for (const std::string& l : splitLines(logText())) {
+            if (l == line) return true;
+        }
+        return false;
+    }
+
+    // Waits for the client to log these effects (and nothing else) after the mark.
+    void expectEffectsSince(size_t mark, const std::vector<std::string>& expected, int timeoutMs = 5000) {
+        auto since = [&] {
+            std::vector<std::string> all = effects();
+            return std::vector<std::string>(all.begin() + static_cast<long>(std::min(mark, all.size())), all.end());
+        };
+        bool arrived = waitUntil([&] { return since().size() >= expected.size(); }, timeoutMs);
+        // Give a wrong extra effect the chance to show, once the client has no menu open.
+        waitUntil([] { return !FindWindowA(standin::kWindowClass, standin::kMenuTitle); }, 1000);
+        waitUntil([] { return false; }, 150);
+        EXPECT_TRUE(arrived) << "waited for " << expected.size() << " effect(s)";
+        EXPECT_EQ(since(), expected);
+    }
+
+    void expectNothingFor(int ms) {
+        size_t before = lineCount();
+        waitUntil([] { return false; }, ms);
+        EXPECT_EQ(lineCount(), before) << "the client reacted although it should not have";
+    }
+
+    HWND waitForBox(const char* title, int timeoutMs = 5000) {
+        HWND box = nullptr;
+        waitUntil([&] { return (box = findProcessWindow(program.id(), title)) != nullptr; }, timeoutMs);
+        return box;
+    }
+
+    TempFolder folder;
+    ChildProcess client;
+    ChildProcess program;
+    std::string log;
+    HWND room = nullptr;
+    HWND main = nullptr;
+};
+
+struct KeyCase {
+    const char* box;
+    BYTE key;
+    int member;
+    std::string effect;
+};
+
+TEST_F(HotkeyRoad, EachKeyActsOnTheMemberUnderThePointer) {
+    SetWindowTextA(control("马甲格式"), "【管理】大熊");
+    const KeyCase cases[] = {
+        {"选择框1", VK_F1, 2, "guest m2 on"},         {"选择框2", VK_F3, 3, "member m3 on"},
+        {"选择框3", VK_F4, 4, "no-typing m4 on"},     {"选择框4", VK_F5, 5, "no-pictures m5 on"},
+        {"选择框5", VK_F6, 6, "ban-id m6"},           {"选择框6", VK_F7, 7, "ban-ip m7"},
+        {"选择框7", VK_F8, 8, "name-card m8 【管理】大熊"},
+    };
+    // All seven keys live at once: each must run only its own action.
+    for (const KeyCase& c : cases) tick(c.box);
+    for (const KeyCase& c : cases) {
+        SCOPED_TRACE(c.effect);
+        size_t mark = effects().size();
+        pointAt(standin::memberListPoint(c.member));
+        press(c.key);
+        expectEffectsSince(mark, {c.effect});
+        EXPECT_TRUE(logHas("menu " + standin::memberTag(c.member) + " list"));
+    }
+    // The role walks show the menu's handle, a decimal number, in 标签2.
+    std::string shown = windowText(control("标签2"));
+    EXPECT_FALSE(shown.empty());
+    EXPECT_EQ(shown.find_first_not_of("-0123456789"), std::string::npos) << shown;
+    EXPECT_NE(shown, "0");
+
+    // The toggles undo themselves on the second press.
+    size_t mark = effects().size();
+    pointAt(standin::memberListPoint(2));
+    press(VK_F1);
+    expectEffectsSince(mark, {"guest m2 off"});
+    mark = effects().size();
+    pointAt(standin::memberListPoint(4));
+    press(VK_F4);
+    expectEffectsSince(mark, {"no-typing m4 off"});
+}
+
+TEST_F(HotkeyRoad, WithBox8TheLeftClickAloneWorksOnTheChatPane) {
+    tick("选择框3");
+    tick("选择框8");
+    pointAt(standin::chatNamePoint(3));
+    press(VK_F4);
+    expectEffectsSince(0, {"no-typing m3 on"});
+    EXPECT_TRUE(logHas("menu m3 chat"));
+    EXPECT_FALSE(logHas("menu m3 list"));
+}
+
+TEST_F(HotkeyRoad, TickUntickTickTurnsTheKeyOnOffOn) {
+    pointAt(standin::memberListPoint(1));
+    tick("选择框4");
+    press(VK_F5);
+    expectEffectsSince(0, {"no-pictures m1 on"});
+
+    click("选择框4");
+    ASSERT_FALSE(isChecked("选择框4"));
+    press(VK_F5);
+    expectNothingFor(800);
+
+    tick("选择框4");
+    press(VK_F5);
+    expectEffectsSince(1, {"no-pictures m1 off"});
+}
+
+TEST_F(HotkeyRoad, AKeyHeldElsewhereUnticksTheBoxAndNamesTheKey) {
+    HeldKey f6(VK_F6);
+    ASSERT_TRUE(f6.held());
+    // Posted: the program answers with a message box, which would hold a sent click.
+    PostMessageA(control("选择框5"), BM_CLICK, 0, 0);
+    HWND box = waitForBox(kReminderTitle);
+    ASSERT_TRUE(box) << "no message about the taken key";
+    EXPECT_EQ(messageBoxText(box), "快捷键F6已被其他程序占用，无法使用，请先关闭占用它的程序");
+    pressOk(box);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
+    EXPECT_FALSE(isChecked("选择框5")) << "a ticked box whose key does nothing";
+
+    // Once the other program lets go, ticking works.
+    f6.release();
+    pointAt(standin::memberListPoint(5));
+    tick("选择框5");
+    press(VK_F6);
+    expectEffectsSince(0, {"ban-id m5"});
+}
+
+TEST_F(HotkeyRoad, ASecondKeyDuringTheMenuWaitRunsNestedAndBothFinish) {
+    tick("选择框1");
+    tick("选择框3");
+    std::string before = windowText(control("标签2"));
+    pointAt(standin::memberListPoint(2));
+    press(VK_F1);
+    // The client has opened the menu: F1 is now in its 200 ms wait.
+    ASSERT_TRUE(waitUntil([&] { return logHas("menu m2 list"); }, 3000));
+    press(VK_F4);
+    ASSERT_TRUE(waitUntil([&] { return logHas("no-typing m2 on"); }));
+    // F1 went on after F4 had finished: it reached the step that shows the menu's handle.
+    EXPECT_TRUE(waitUntil([&] { return windowText(control("标签2")) != before; }, 3000));
+    waitUntil([] { return !FindWindowA(standin::kWindowClass, standin::kMenuTitle); }, 2000);
+
+    // Nothing is left half-done: both keys still work.
+    size_t mark = effects().size();
+    press(VK_F4);
+    expectEffectsSince(mark, {"no-typing m2 off"});
+    mark = effects().size();
+    press(VK_F1);
+    expectEffectsSince(mark, {logHas("guest m2 on") ? "guest m2 off" : "guest m2 on"});
+}
+
+TEST_F(HotkeyRoad, F10CapturesTheWindowUnderThePointerOnce) {
+    RECT before{};
+    GetWindowRect(room, &before);
+    // Chosen twice: the instruction twice, F10 armed once.
+    for (int i = 0; i < 2; ++i) {
+        PostMessageA(main, WM_COMMAND, kFirstMenuId + kCaptureMenuRow, 0);
+        HWND box = waitForBox(kNoticeTitle);
+        ASSERT_TRUE(box) << "no instruction, choice " << i + 1;
+        EXPECT_EQ(messageBoxText(box), "在要使用快捷键的QT客户端按下F10");
+        pressOk(box);
+        ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
+    }
+
+    pointAt({400, 12});  // the room window's title strip
+    press(VK_F10);
+    HWND done = waitForBox(kNoticeTitle);
+    ASSERT_TRUE(done) << "no capture";
+    EXPECT_EQ(messageBoxText(done), "客户端窗口大小已经调整请勿在做改变");
+    RECT after{};
+    GetWindowRect(room, &after);
+    EXPECT_EQ(after.right - after.left, 802);
+    EXPECT_EQ(after.bottom - after.top, 582);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    pressOk(done);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(done); }));
+
+    // F10 is an ordinary key again: nobody holds it, and pressing it captures nothing.
+    {
+        HeldKey f10(VK_F10);
+        EXPECT_TRUE(f10.held()) << "F10 still registered after the capture";
+    }
+    press(VK_F10);
+    EXPECT_FALSE(waitForBox(kNoticeTitle, 800)) << "F10 captured a second time";
+}
+
+TEST_F(HotkeyRoad, F10HeldElsewhereIsReportedInsteadOfTheInstruction) {
+    HeldKey f10(VK_F10);
+    ASSERT_TRUE(f10.held());
+    PostMessageA(main, WM_COMMAND, kFirstMenuId + kCaptureMenuRow, 0);
+    HWND box = waitForBox(kNoticeTitle);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(messageBoxText(box), "快捷键F10已被其他程序占用，无法使用，请先关闭占用它的程序");
+    pressOk(box);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
+}
+
+// What the text sending relies on in the client, at the captured size: a posted
+// click focuses the chat input, select-all and paste replace its content with
+// the clipboard text, Enter sends it.
+TEST_F(HotkeyRoad, TheCapturedRoomTakesAPastedChatLine) {
+    program.terminate();
+    MoveWindow(room, 10, 10, 802, 582, TRUE);
+    const std::string body = "你好 \\ 世界\r\n第二行";
+    {
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, body.size() + 1);
+        std::memcpy(GlobalLock(block), body.c_str(), body.size() + 1);
+        GlobalUnlock(block);
+        SetClipboardData(CF_TEXT, block);
+        CloseClipboard();
+    }
+    // Typed text that the paste must replace.
+    PostMessageA(room, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(412, 525));
+    PostMessageA(room, WM_LBUTTONUP, 0, MAKELPARAM(412, 525));
+    PostMessageA(room, WM_CHAR, 'x', 0);
+    PostMessageA(room, EM_SETSEL, 0, -1);
+    PostMessageA(room, WM_PASTE, 0, 0);
+    PostMessageA(room, WM_KEYDOWN, 13, 0);
+    PostMessageA(room, WM_KEYUP, 13, 0);
+    ASSERT_TRUE(waitUntil([&] { return !effects().empty(); }));
+    EXPECT_EQ(effects(), std::vector<std::string>{"chat " + standin::escapeLogText(body)});
+    EXPECT_EQ(effects()[0], "chat 你好 \\\\ 世界\\r\\n第二行");
+
+    // A click elsewhere takes the keyboard from the input: Enter sends nothing.
+    PostMessageA(room, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(600, 200));
+    PostMessageA(room, WM_CHAR, 'y', 0);
+    PostMessageA(room, WM_KEYDOWN, 13, 0);
+    expectNothingFor(400);
+}
+
+}  // namespace
+}  // namespace vostrel
