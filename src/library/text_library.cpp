@@ -109,9 +109,8 @@ void readListFromBytes(HWND list, std::string_view bytes) {
     int imageCount = images ? ImageList_GetImageCount(images) : 0;
 
     // Redraw off: a large library would otherwise repaint the list on every row.
-    // The texts go to the list straight from the bytes (each is followed by its
-    // NUL there): copying them first made a large load several times slower
-    // under Wine's heap.
+    // The texts go to the list straight from the bytes, where each is followed by
+    // its NUL, without a copy of the rows in between.
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     int rowCounter = 0;

@@ -133,7 +133,8 @@ protected:
     std::vector<TextRow> listRows() {
         std::string name = "rows" + std::to_string(++saves_) + ".txt";
         save(name);
-        waitUntil([&] { return GetFileAttributesA(folder.file(name).c_str()) != INVALID_FILE_ATTRIBUTES; }, 3000);
+        bool saved = waitUntil([&] { return GetFileAttributesA(folder.file(name).c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000);
+        EXPECT_TRUE(saved) << "no " << name << "; visible windows:\n" << describeWindows();
         waitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 3000);
         return decodeTextRows(readFileBytes(folder.file(name)));
     }
