@@ -1,13 +1,17 @@
 // Load and save of a large text library on the real list 超级列表框1, against bare
 // loops measured in the same run: LVM_INSERTITEMA + LVM_SETITEMTEXTA with redraw
 // off for the load, LVM_GETITEMA plus one file write for the save.
-//   library_bench [--lfh] [rows...]    (default 10000 100000)
-// Every timed load starts from a list that has just been emptied: under Wine the
-// rows freed by that leave the process heap fragmented, and a list-view insert
-// then costs several times what it costs in a fresh process, growing with the
-// rows freed. Both loops meet the same heap that way. --lfh switches the process
-// heap to the low-fragmentation heap first (as Windows does by default; Wine 8
-// does not), which takes that effect away.
+//   library_bench [--lfh] [--after-clear] [rows...]    (default 10000 100000)
+//
+// Each load is timed in a fresh process of its own (this program started again
+// with --child), the two kinds taking turns: under Wine a list-view insert costs
+// whatever the process heap's history makes it, and after a full list has been
+// emptied in the same process that cost grows with the rows freed (a 100,000-row
+// load then took from 2 s to 60 s depending on what had been freed before), which
+// would drown the comparison. --after-clear fills the list with the bare loop and
+// empties it before the timed load, the same in both kinds, to show that case.
+// --lfh switches the process heap to the low-fragmentation heap first, as
+// Windows does by default and Wine 8 does not.
 #include "app/windows.h"
 #include "core/text_record.h"
 #include "library/text_library.h"
@@ -29,27 +33,6 @@ double nowMs() {
     LARGE_INTEGER counter;
     QueryPerformanceCounter(&counter);
     return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// The best of several runs of each, the two taking turns, so that load from the
-// rest of the machine falls on both alike.
-// prepare runs untimed before each of them.
-template <typename Prepare, typename Bare, typename Ours>
-void bestOfInTurns(int runs, Prepare prepare, Bare bare, Ours ours, double& bareBest, double& oursBest) {
-    bareBest = oursBest = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        prepare();
-        double start = nowMs();
-        bare();
-        double bareEnd = nowMs();
-        prepare();
-        double middle = nowMs();
-        ours();
-        double end = nowMs();
-        if (std::getenv("BENCH_VERBOSE")) std::printf("  run %d: bare %.1fms, ours %.1fms\n", i, bareEnd - start, end - middle);
-        if (bareEnd - start < bareBest) bareBest = bareEnd - start;
-        if (end - middle < oursBest) oursBest = end - middle;
-    }
 }
 
 std::vector<TextRow> makeRows(int count) {
@@ -110,72 +93,119 @@ bool bareSave(HWND list, const std::string& path) {
     return plainWrite(path, out);
 }
 
+struct Options {
+    bool lowFragmentation = false;
+    bool afterClear = false;
+};
+
+void useLowFragmentationHeap() {
+    ULONG kind = 2;
+    HeapSetInformation(GetProcessHeap(), HeapCompatibilityInformation, &kind, sizeof kind);
+}
+
+// One measurement in this process; the result in tenths of a millisecond.
+int runChild(const std::string& what, int count, const Options& options, const std::string& path) {
+    if (options.lowFragmentation) useLowFragmentationHeap();
+    if (!mainWindow().create()) return -1;
+    HWND list = textList();
+    std::vector<TextRow> rows = makeRows(count);
+    std::string bytes = encodeTextRows(rows);
+    bool saving = what == "save-bare" || what == "save";
+    if (saving) {
+        readListFromBytes(list, bytes);
+    } else if (options.afterClear) {
+        bareLoad(list, rows);
+        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    }
+    double start = nowMs();
+    if (what == "load-bare") bareLoad(list, rows);
+    if (what == "load") readListFromBytes(list, bytes);
+    if (what == "save-bare") bareSave(list, path);
+    if (what == "save") writeListToFile(list, path);
+    double took = nowMs() - start;
+    if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) != count) return -2;
+    if (what == "save" && readWholeFile(path) != std::optional<std::string>(bytes)) return -3;
+    return static_cast<int>(took * 10);
+}
+
+// Runs this program as a child for one measurement; milliseconds, or -1.
+double measureInChild(const std::string& what, int count, const Options& options, const std::string& path) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string command = "\"" + std::string(self) + "\" --child " + what + " " + std::to_string(count) + " \"" + path +
+                          "\"" + (options.lowFragmentation ? " --lfh" : "") + (options.afterClear ? " --after-clear" : "");
+    STARTUPINFOA startup{sizeof startup};
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(self, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        return -1;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    int tenths = static_cast<int>(code);
+    return tenths < 0 ? -1 : tenths / 10.0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    Options options;
     std::vector<int> sizes;
-    bool lowFragmentation = false;
+    std::vector<std::string> rest;
     for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--lfh") {
-            lowFragmentation = true;
+        std::string argument = argv[i];
+        if (argument == "--lfh") {
+            options.lowFragmentation = true;
+        } else if (argument == "--after-clear") {
+            options.afterClear = true;
         } else {
-            sizes.push_back(std::atoi(argv[i]));
+            rest.push_back(argument);
         }
     }
-    if (lowFragmentation) {
-        ULONG kind = 2;
-        if (!HeapSetInformation(GetProcessHeap(), HeapCompatibilityInformation, &kind, sizeof kind)) {
-            std::printf("no low-fragmentation heap\n");
-        }
-    }
+    if (rest.size() == 4 && rest[0] == "--child") return runChild(rest[1], std::atoi(rest[2].c_str()), options, rest[3]);
+    for (const std::string& size : rest) sizes.push_back(std::atoi(size.c_str()));
     if (sizes.empty()) sizes = {10000, 100000};
 
-    if (!mainWindow().create()) return 1;
-    HWND list = textList();
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
     std::string barePath = std::string(folder) + "library_bench_bare.txt";
     std::string ourPath = std::string(folder) + "library_bench.txt";
 
+    std::printf("%s heap%s; best of each, every load in a fresh process\n",
+                options.lowFragmentation ? "low-fragmentation" : "default",
+                options.afterClear ? ", loads into a list just emptied of as many rows" : "");
     std::printf("%8s %10s %10s %6s %10s %10s %6s\n", "rows", "load bare", "load", "ratio", "save bare", "save", "ratio");
     double firstLoad = 0, firstSave = 0;
     int firstRows = 0;
     for (int count : sizes) {
-        std::vector<TextRow> rows = makeRows(count);
-        std::string bytes = encodeTextRows(rows);
-        int runs = count > 50000 ? 3 : 7;
-        double loadBare, load, saveBare, save;
-        // Both load into an empty list: emptying a full one costs the same to both
-        // and would only blur the comparison.
-        auto emptyList = [&] { SendMessageA(list, LVM_DELETEALLITEMS, 0, 0); };
-        bareLoad(list, rows);  // so that the first timed load, too, follows emptying a full list
-        bestOfInTurns(runs, emptyList, [&] { bareLoad(list, rows); }, [&] { readListFromBytes(list, bytes); }, loadBare,
-                      load);
-        if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) != count) std::printf("load lost rows!\n");
-        bestOfInTurns(runs, [] {}, [&] { bareSave(list, barePath); }, [&] { writeListToFile(list, ourPath); }, saveBare, save);
-        std::optional<std::string> saved = readWholeFile(ourPath);
-        if (!saved || *saved != bytes) std::printf("save differs from the loaded bytes!\n");
-        std::printf("%8d %8.1fms %8.1fms %5.2fx %8.1fms %8.1fms %5.2fx\n", count, loadBare, load, load / loadBare,
-                    saveBare, save, save / saveBare);
-        // The file alone: one plain write against the safe replace (temporary
-        // file, flush, rename), to tell the list's share from the disk's.
-        double writeBare, replace;
-        bestOfInTurns(runs, [] {}, [&] { plainWrite(barePath, bytes); }, [&] { replaceFileContents(ourPath, bytes); },
-                      writeBare, replace);
-        std::printf("%8s file only: plain write %.1fms, temporary + flush + rename %.1fms\n", "", writeBare, replace);
+        int runs = count > 50000 ? 3 : 5;
+        double best[4] = {1e300, 1e300, 1e300, 1e300};
+        const char* kinds[4] = {"load-bare", "load", "save-bare", "save"};
+        bool failed = false;
+        for (int run = 0; run < runs; ++run) {
+            for (int k = 0; k < 4; ++k) {
+                double took = measureInChild(kinds[k], count, options, k == 2 ? barePath : ourPath);
+                if (took < 0) failed = true;
+                if (took >= 0 && took < best[k]) best[k] = took;
+            }
+        }
+        if (failed) std::printf("a measurement failed (lost rows or a save that differs)\n");
+        std::printf("%8d %8.1fms %8.1fms %5.2fx %8.1fms %8.1fms %5.2fx\n", count, best[0], best[1], best[1] / best[0],
+                    best[2], best[3], best[3] / best[2]);
         if (!firstRows) {
             firstRows = count;
-            firstLoad = load;
-            firstSave = save;
+            firstLoad = best[1];
+            firstSave = best[3];
         } else {
             double rowsFactor = static_cast<double>(count) / firstRows;
-            std::printf("  growth from %d rows: load %.2fx, save %.2fx for %.0fx the rows (linear: %.0fx)\n", firstRows,
-                        load / firstLoad, save / firstSave, rowsFactor, rowsFactor);
+            std::printf("  growth from %d rows: load %.2fx, save %.2fx for %.0fx the rows\n", firstRows,
+                        best[1] / firstLoad, best[3] / firstSave, rowsFactor);
         }
         std::fflush(stdout);
     }
     DeleteFileA(barePath.c_str());
     DeleteFileA(ourPath.c_str());
-    DestroyWindow(mainWindow().handle());
     return 0;
 }
