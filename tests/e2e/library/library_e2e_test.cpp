@@ -111,7 +111,7 @@ protected:
 
     // Waits for a message box, returns its text and presses OK.
     std::string dismissMessage(const char* title) {
-        HWND box = waitForWindow(title);
+        HWND box = waitForWindow(title, 15000);
         if (!box) return "<no message box>";
         EXPECT_EQ(className(box), "#32770");
         std::string text;
@@ -133,7 +133,8 @@ protected:
     std::vector<TextRow> listRows() {
         std::string name = "rows" + std::to_string(++saves_) + ".txt";
         save(name);
-        bool saved = waitUntil([&] { return GetFileAttributesA(folder.file(name).c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000);
+        // Generous: the save flushes the file to disk, which a busy machine can take seconds over.
+        bool saved = waitUntil([&] { return GetFileAttributesA(folder.file(name).c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000);
         EXPECT_TRUE(saved) << "no " << name << "; visible windows:\n" << describeWindows();
         waitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 3000);
         return decodeTextRows(readFileBytes(folder.file(name)));
@@ -234,7 +235,7 @@ TEST_F(LibraryProgram, SaveClearLoadGivesTheSameRowsAndCancelChangesNothing) {
     ASSERT_EQ(rowCount(), 3);  // the file the codec made, loaded at start-up
 
     save("copy.txt");
-    ASSERT_TRUE(waitUntil([&] { return readFileBytes(folder.file("copy.txt")) == original; }, 3000))
+    ASSERT_TRUE(waitUntil([&] { return readFileBytes(folder.file("copy.txt")) == original; }, 15000))
         << rowsText(decodeTextRows(readFileBytes(folder.file("copy.txt"))));
 
     chooseMenuItem(kClear);
@@ -287,7 +288,7 @@ TEST_F(LibraryProgram, FailedSaveSaysSoAndKeepsTheOldFile) {
 
     // Once the file is free, the same save goes through.
     save("morvath.txt");
-    EXPECT_TRUE(waitUntil([&] { return readFileBytes(folder.file("morvath.txt")) != old; }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return readFileBytes(folder.file("morvath.txt")) != old; }, 15000));
 }
 
 TEST_F(LibraryProgram, StartUpWithAnUnreadableLibrarySaysSo) {
