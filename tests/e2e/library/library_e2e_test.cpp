@@ -100,6 +100,12 @@ protected:
         EXPECT_EQ(windowText(GetDlgItem(box, kInputBoxPromptId)), expectedPrompt);
         EXPECT_EQ(controlText(GetDlgItem(box, kInputBoxEditId)), "");
         EXPECT_FALSE(IsWindowEnabled(main));
+        if (!boxPictured_) {  // one picture of the box, kept beside the build
+            boxPictured_ = true;
+            waitUntil([] { return false; }, 200);  // let the other process paint
+            CreateDirectoryA(siblingPath("artifacts").c_str(), nullptr);
+            saveScreenshot(box, siblingPath("artifacts\\input-box.bmp"));
+        }
         if (name) {
             SendMessageA(GetDlgItem(box, kInputBoxEditId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name->c_str()));
             PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
@@ -165,6 +171,7 @@ protected:
     HWND main = nullptr;
     HWND list = nullptr;
     int saves_ = 0;
+    bool boxPictured_ = false;
 };
 
 TEST_F(LibraryProgram, AddChangeDeleteAndClearThroughTheDialogs) {
