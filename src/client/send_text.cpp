@@ -16,13 +16,13 @@ void sendSelectedText() {
     if (!client) {
         // Everything after this addresses the client; without one the click
         // would go to the desktop and Enter to the tool itself.
-        showMessage(send::kNoClientMessage, send::kNoClientTitle);
+        showMessage(send::kNoClientMessage, send::kTitle);
         return;
     }
     HWND list = textList();
     int row = selectedRow(list);
     std::string text = row >= 0 ? cellText(list, row, 1) : std::string();
-    if (!sendTextToClient(client, text)) showMessage(send::kClipboardBusyMessage, send::kNoClientTitle);
+    if (!sendTextToClient(client, text)) showMessage(send::kClipboardBusyMessage, send::kTitle);
 }
 
 bool sendTextToClient(HWND client, const std::string& text) {

@@ -12,7 +12,7 @@ namespace vostrel {
 
 namespace send {
 constexpr char kNoClientMessage[] = "您还没有抓取客户端信息\r\n选择左上方[客户端抓取选择]-[抓取客户端]";
-constexpr char kNoClientTitle[] = "温馨提示:";
+constexpr char kTitle[] = "温馨提示:";  // both messages
 constexpr char kClipboardBusyMessage[] = "剪贴板正被其他程序占用,文本没有发出\r\n请稍后再双击发送";
 }  // namespace send
 

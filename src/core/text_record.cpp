@@ -45,28 +45,33 @@ std::string encodeTextRows(const std::vector<TextRow>& rows) {
     return out;
 }
 
+std::size_t nextTextRecord(std::string_view bytes, std::size_t at, TextRecordView& record) {
+    if (at >= bytes.size() || bytes.size() - at < kHeadSize) return std::string_view::npos;
+    std::size_t textStart = at + kHeadSize;
+    std::size_t textEnd = bytes.find('\0', textStart);
+    if (textEnd == std::string_view::npos) return std::string_view::npos;
+    std::size_t secondEnd = bytes.find('\0', textEnd + 1);
+    if (secondEnd == std::string_view::npos) return std::string_view::npos;
+    record.startsRow = bytes[at] == 0;
+    record.image = readInt32(bytes, at + 1);
+    record.data = readInt32(bytes, at + 13);
+    record.text = bytes.substr(textStart, textEnd - textStart);
+    return secondEnd + 1;
+}
+
 std::vector<TextRow> decodeTextRows(std::string_view bytes) {
     std::vector<TextRow> rows;
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        if (bytes.size() - at < kHeadSize) break;
-        std::size_t textStart = at + kHeadSize;
-        std::size_t textEnd = bytes.find('\0', textStart);
-        if (textEnd == std::string_view::npos) break;
-        std::size_t secondEnd = bytes.find('\0', textEnd + 1);
-        if (secondEnd == std::string_view::npos) break;
-
-        std::string_view text = bytes.substr(textStart, textEnd - textStart);
-        if (bytes[at] == 0) {
+    TextRecordView record;
+    for (std::size_t at = 0; (at = nextTextRecord(bytes, at, record)) != std::string_view::npos;) {
+        if (record.startsRow) {
             TextRow row;
-            row.image = readInt32(bytes, at + 1);
-            row.data = readInt32(bytes, at + 13);
-            row.cells.emplace_back(text);
+            row.image = record.image;
+            row.data = record.data;
+            row.cells.emplace_back(record.text);
             rows.push_back(std::move(row));
         } else if (!rows.empty()) {
-            rows.back().cells.emplace_back(text);
+            rows.back().cells.emplace_back(record.text);
         }
-        at = secondEnd + 1;
     }
     return rows;
 }

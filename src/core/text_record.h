@@ -28,4 +28,17 @@ std::string encodeTextRows(const std::vector<TextRow>& rows);
 // row to go to and is dropped too.
 std::vector<TextRow> decodeTextRows(std::string_view bytes);
 
+// One record as it lies in the bytes, for readers that walk the records without
+// copying them. text points into the bytes and is followed there by its NUL.
+struct TextRecordView {
+    bool startsRow = false;  // kind 0
+    std::int32_t image = -1;
+    std::int32_t data = 0;
+    std::string_view text;
+};
+
+// Reads the record at offset at: the offset of the next record, or npos (and the
+// record untouched) when no complete record starts there.
+std::size_t nextTextRecord(std::string_view bytes, std::size_t at, TextRecordView& record);
+
 }  // namespace vostrel

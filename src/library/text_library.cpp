@@ -4,6 +4,7 @@
 #include "app/unique_handle.h"
 #include "core/text_record.h"
 #include "library/text_list.h"
+#include "remote/remote_list_view.h"
 
 #include <commctrl.h>
 
@@ -42,11 +43,6 @@ bool writeAll(HANDLE file, std::string_view bytes) {
         bytes.remove_prefix(written);
     }
     return true;
-}
-
-int columnCount(HWND list) {
-    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-    return header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
 }
 
 }  // namespace
@@ -89,49 +85,53 @@ void saveTextLibrary() {
 }
 
 bool writeListToFile(HWND list, const std::string& path) {
-    if (!list) return false;
-    int columns = columnCount(list);
-    int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    RemoteListView view;
+    if (!view.attach(list)) return false;
+    int columns = view.getColumnCount();
+    int rows = view.getItemCount();
     std::vector<TextRow> records(static_cast<size_t>(rows > 0 ? rows : 0));
     for (int r = 0; r < rows; ++r) {
         TextRow& row = records[static_cast<size_t>(r)];
-        LVITEMA item{};
-        item.mask = LVIF_IMAGE | LVIF_PARAM;
-        item.iItem = r;
-        SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        row.image = item.iImage;
-        row.data = static_cast<std::int32_t>(item.lParam);
-        row.cells.reserve(static_cast<size_t>(columns > 0 ? columns : 1));
-        row.cells.push_back(cellText(list, r, 0));
-        for (int c = 1; c < columns; ++c) row.cells.push_back(cellText(list, r, c));
+        row.cells.reserve(static_cast<size_t>(columns > 1 ? columns : 1));
+        // Whole texts: the accessor's getItemText stops at 249 bytes and can
+        // split a double-byte character there.
+        row.cells.push_back(view.getFullItemText(r, 0));
+        row.image = view.getItemImage(r, 0);
+        row.data = view.getItemParam(r);
+        for (int c = 1; c < columns; ++c) row.cells.push_back(view.getFullItemText(r, c));
     }
     return replaceFileContents(path, encodeTextRows(records));
 }
 
 void readListFromBytes(HWND list, std::string_view bytes) {
-    std::vector<TextRow> rows = decodeTextRows(bytes);
     // An image index counts only when the list has an image list that holds it.
     auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
     int imageCount = images ? ImageList_GetImageCount(images) : 0;
 
     // Redraw off: a large library would otherwise repaint the list on every row.
+    // The texts go to the list straight from the bytes, where each is followed by
+    // its NUL, without a copy of the rows in between.
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    for (size_t r = 0; r < rows.size(); ++r) {
-        TextRow& row = rows[r];
-        LVITEMA item{};
-        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_INDENT;
-        item.iItem = static_cast<int>(r);
-        item.pszText = row.cells[0].data();
-        item.iImage = row.image >= 0 && row.image < imageCount ? row.image : -1;
-        item.lParam = row.data;
-        int index = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        if (index < 0) continue;
-        for (size_t c = 1; c < row.cells.size(); ++c) {
+    int rowCounter = 0;
+    int row = -1;  // the last row started; none before the first row start
+    int column = 0;
+    TextRecordView record;
+    for (size_t at = 0; (at = nextTextRecord(bytes, at, record)) != std::string_view::npos;) {
+        if (record.startsRow) {
+            LVITEMA item{};
+            item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_INDENT;
+            item.iItem = rowCounter++;
+            item.pszText = const_cast<char*>(record.text.data());
+            item.iImage = record.image >= 0 && record.image < imageCount ? record.image : -1;
+            item.lParam = record.data;
+            row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+            column = 0;
+        } else if (row >= 0) {
             LVITEMA cell{};
-            cell.iSubItem = static_cast<int>(c);
-            cell.pszText = row.cells[c].data();
-            SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&cell));
+            cell.iSubItem = ++column;
+            cell.pszText = const_cast<char*>(record.text.data());
+            SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&cell));
         }
     }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);

@@ -1,0 +1,316 @@
+// The text library through the real program's menu and dialogs: adding, changing,
+// deleting and clearing rows, saving and loading files, and what the user is told
+// when a file cannot be read or written. The list's rows are read back by saving
+// them and decoding the file.
+#include "app/input_box.h"
+#include "app/layouts.h"
+#include "core/text_record.h"
+#include "library/text_library.h"
+
+#include "test_support.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+namespace vostrel {
+namespace {
+
+using namespace vostrel::test;
+
+const char kMainCaption[] = "Morvathwww.morvath.example-Vostrel V1.0";
+const char kEditorCaption[] = "Morvath--Vostrel文本编辑器";
+const char kModifierCaption[] = "Morvath--Vostrel文本修改器";
+const char kReminderTitle[] = "Morvath温馨提示";
+
+enum MenuRow { kAdd = 0, kChange, kSave, kLoad, kDelete, kClear };
+
+std::string rowsText(const std::vector<TextRow>& rows) {
+    std::string out;
+    for (const TextRow& row : rows) {
+        out += "[" + std::to_string(row.image) + "," + std::to_string(row.data);
+        for (const std::string& cell : row.cells) out += ",'" + gbkToUtf8(cell.substr(0, 60)) + "'(" + std::to_string(cell.size()) + ")";
+        out += "]\n";
+    }
+    return out;
+}
+
+std::vector<TextRow> twoColumnRows(std::initializer_list<std::pair<std::string, std::string>> texts) {
+    std::vector<TextRow> rows;
+    for (const auto& [title, body] : texts) rows.push_back({{title, body}});
+    return rows;
+}
+
+// The text of a control of the other process, asked of the control itself
+// (GetWindowText only sees the caption the window was created with).
+std::string controlText(HWND control) {
+    int length = static_cast<int>(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0));
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    int got = static_cast<int>(SendMessageA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+BOOL CALLBACK collectStaticText(HWND child, LPARAM out) {
+    if (lstrcmpiA(className(child).c_str(), "Static") == 0) *reinterpret_cast<std::string*>(out) += windowText(child);
+    return TRUE;
+}
+
+class LibraryProgram : public ::testing::Test {
+protected:
+    // Files put into the folder before the start go in here.
+    void start() {
+        std::string exe = folder.file("vostrel.exe");
+        ASSERT_TRUE(CopyFileA(siblingPath("vostrel.exe").c_str(), exe.c_str(), FALSE));
+        ASSERT_TRUE(program.start(exe, "", folder.path()));
+        main = waitForProcessWindow(program.id(), kMainCaption);
+        ASSERT_TRUE(main) << "no main window; visible windows:\n" << describeWindows();
+        list = findDescendantById(main, controlIdOf(kMainWindowLayout, "超级列表框1"));
+        ASSERT_TRUE(list);
+    }
+    void TearDown() override {
+        if (program.running()) {
+            PostMessageA(main, WM_CLOSE, 0, 0);
+            EXPECT_EQ(program.waitForExit(), 0);
+        }
+    }
+
+    void chooseMenuItem(int row) { PostMessageA(main, WM_COMMAND, kFirstMenuId + row, 0); }
+    int rowCount() { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+    int selected() { return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)); }
+
+    HWND waitForWindow(const std::string& title, int timeoutMs = 5000) {
+        HWND window = waitForProcessWindow(program.id(), title, timeoutMs);
+        EXPECT_TRUE(window) << "no window '" << gbkToUtf8(title) << "'; visible windows:\n" << describeWindows();
+        return window;
+    }
+    bool waitForClosed(HWND window) { return waitUntil([&] { return !IsWindow(window); }); }
+
+    // Selects a row the way the keyboard does: Home, then Down row times.
+    void selectRow(int row) {
+        PostMessageA(list, WM_KEYDOWN, VK_HOME, 0);
+        for (int i = 0; i < row; ++i) PostMessageA(list, WM_KEYDOWN, VK_DOWN, 0);
+        ASSERT_TRUE(waitUntil([&] { return selected() == row; }, 3000)) << "selected " << selected();
+    }
+
+    // Fills an input box and presses OK, or presses Cancel when name is empty.
+    void answerInputBox(const char* title, const char* expectedPrompt, std::optional<std::string> name) {
+        HWND box = waitForWindow(title);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(className(box), "#32770");
+        EXPECT_EQ(windowText(GetDlgItem(box, kInputBoxPromptId)), expectedPrompt);
+        EXPECT_EQ(controlText(GetDlgItem(box, kInputBoxEditId)), "");
+        EXPECT_FALSE(IsWindowEnabled(main));
+        if (!boxPictured_) {  // one picture of the box, kept beside the build
+            boxPictured_ = true;
+            waitUntil([] { return false; }, 200);  // let the other process paint
+            CreateDirectoryA(siblingPath("artifacts").c_str(), nullptr);
+            saveScreenshot(box, siblingPath("artifacts\\input-box.bmp"));
+        }
+        if (name) {
+            SendMessageA(GetDlgItem(box, kInputBoxEditId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name->c_str()));
+            PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+        } else {
+            PostMessageA(GetDlgItem(box, IDCANCEL), BM_CLICK, 0, 0);
+        }
+        ASSERT_TRUE(waitForClosed(box));
+    }
+
+    // Waits for a message box, returns its text and presses OK.
+    std::string dismissMessage(const char* title) {
+        HWND box = waitForWindow(title, 15000);
+        if (!box) return "<no message box>";
+        EXPECT_EQ(className(box), "#32770");
+        std::string text;
+        EnumChildWindows(box, collectStaticText, reinterpret_cast<LPARAM>(&text));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(waitForClosed(box));
+        return text;
+    }
+
+    void save(const std::optional<std::string>& name) {
+        chooseMenuItem(kSave);
+        answerInputBox(library::kSaveTitle, library::kSavePrompt, name);
+    }
+    void load(const std::optional<std::string>& name) {
+        chooseMenuItem(kLoad);
+        answerInputBox(library::kLoadTitle, library::kLoadPrompt, name);
+    }
+    // The list's rows, through a save to a file of their own.
+    std::vector<TextRow> listRows() {
+        std::string name = "rows" + std::to_string(++saves_) + ".txt";
+        save(name);
+        // Generous: the save flushes the file to disk, which a busy machine can take seconds over.
+        bool saved = waitUntil([&] { return GetFileAttributesA(folder.file(name).c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000);
+        EXPECT_TRUE(saved) << "no " << name << "; visible windows:\n" << describeWindows();
+        waitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 3000);
+        return decodeTextRows(readFileBytes(folder.file(name)));
+    }
+
+    void addText(const std::string& title, const std::string& body) {
+        int before = rowCount();
+        chooseMenuItem(kAdd);
+        HWND editor = waitForWindow(kEditorCaption);
+        ASSERT_TRUE(editor);
+        SendMessageA(findDescendantById(editor, controlIdOf(kTextEditorWindowLayout, "编辑框1")), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(title.c_str()));
+        SendMessageA(findDescendantById(editor, controlIdOf(kTextEditorWindowLayout, "编辑框2")), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(body.c_str()));
+        PostMessageA(findDescendantById(editor, controlIdOf(kTextEditorWindowLayout, "按钮1")), BM_CLICK, 0, 0);
+        // The reminder first, with the editor still open and the row not yet there.
+        HWND reminder = waitForWindow(kReminderTitle);
+        ASSERT_TRUE(reminder);
+        EXPECT_EQ(rowCount(), before);
+        EXPECT_TRUE(IsWindow(editor));
+        EXPECT_EQ(dismissMessage(kReminderTitle), "友情提示:编辑好后记得保存哦");
+        ASSERT_TRUE(waitForClosed(editor));
+        EXPECT_EQ(rowCount(), before + 1);
+    }
+
+    TempFolder folder;
+    ChildProcess program;
+    HWND main = nullptr;
+    HWND list = nullptr;
+    int saves_ = 0;
+    bool boxPictured_ = false;
+};
+
+TEST_F(LibraryProgram, AddChangeDeleteAndClearThroughTheDialogs) {
+    start();
+    addText("first", "line one\r\nline two");
+    addText("\xB5\xDA\xB6\xFE", "b");  // 第二
+    selectRow(0);
+    addText("", "");  // appended at the end, whatever row is selected
+    EXPECT_EQ(rowsText(listRows()), rowsText(twoColumnRows({{"first", "line one\r\nline two"},
+                                                             {"\xB5\xDA\xB6\xFE", "b"}, {"", ""}})));
+
+    // Change the selected row: the modifier shows it, and only it changes.
+    selectRow(0);
+    chooseMenuItem(kChange);
+    HWND modifier = waitForWindow(kModifierCaption);
+    ASSERT_TRUE(modifier);
+    HWND title = findDescendantById(modifier, controlIdOf(kTextModifierWindowLayout, "编辑框1"));
+    HWND body = findDescendantById(modifier, controlIdOf(kTextModifierWindowLayout, "编辑框2"));
+    // Filled once created, a moment after it shows.
+    EXPECT_TRUE(waitUntil([&] { return controlText(title) == "first"; }, 3000)) << controlText(title);
+    EXPECT_EQ(controlText(body), "line one\r\nline two");
+    SendMessageA(title, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("changed"));
+    SendMessageA(body, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new body"));
+    PostMessageA(findDescendantById(modifier, controlIdOf(kTextModifierWindowLayout, "按钮1")), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitForClosed(modifier)) << describeWindows();
+    EXPECT_EQ(rowsText(listRows()), rowsText(twoColumnRows({{"changed", "new body"},
+                                                             {"\xB5\xDA\xB6\xFE", "b"}, {"", ""}})));
+
+    // Delete the selected row.
+    selectRow(1);
+    chooseMenuItem(kDelete);
+    ASSERT_TRUE(waitUntil([&] { return rowCount() == 2; }));
+    EXPECT_EQ(rowsText(listRows()), rowsText(twoColumnRows({{"changed", "new body"}, {"", ""}})));
+
+    // Clear empties the list at once; the files keep what they hold.
+    std::string saved = readFileBytes(folder.file("rows" + std::to_string(saves_) + ".txt"));
+    chooseMenuItem(kClear);
+    ASSERT_TRUE(waitUntil([&] { return rowCount() == 0; }));
+    EXPECT_EQ(readFileBytes(folder.file("rows" + std::to_string(saves_) + ".txt")), saved);
+}
+
+TEST_F(LibraryProgram, WithoutSelectionChangeAndDeleteDoNothing) {
+    ASSERT_TRUE(writeFileBytes(folder.file("morvath.txt"), encodeTextRows(twoColumnRows({{"a", "1"}}))));
+    start();
+    ASSERT_EQ(rowCount(), 1);
+    chooseMenuItem(kChange);
+    HWND modifier = waitForWindow(kModifierCaption);
+    ASSERT_TRUE(modifier);
+    EXPECT_EQ(controlText(findDescendantById(modifier, controlIdOf(kTextModifierWindowLayout, "编辑框1"))), "");
+    PostMessageA(findDescendantById(modifier, controlIdOf(kTextModifierWindowLayout, "按钮1")), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitForClosed(modifier));
+    // Delete with nothing selected deletes nothing.
+    ASSERT_EQ(selected(), -1);
+    chooseMenuItem(kDelete);
+    EXPECT_EQ(rowsText(listRows()), rowsText(twoColumnRows({{"a", "1"}})));
+}
+
+TEST_F(LibraryProgram, SaveClearLoadGivesTheSameRowsAndCancelChangesNothing) {
+    std::string body(10 * 1024, 'x');
+    body[248] = '\xD6';  // 中 across byte 249
+    body[249] = '\xD0';
+    std::vector<TextRow> rows = twoColumnRows({{"\xB3\xA1\xBF\xD8", "first\r\nsecond"}, {"long", body}, {"", ""}});
+    rows[0].data = 17;
+    std::string original = encodeTextRows(rows);
+    ASSERT_TRUE(writeFileBytes(folder.file("morvath.txt"), original));
+    ASSERT_TRUE(writeFileBytes(folder.file("empty.txt"), ""));
+    start();
+    ASSERT_EQ(rowCount(), 3);  // the file the codec made, loaded at start-up
+
+    save("copy.txt");
+    ASSERT_TRUE(waitUntil([&] { return readFileBytes(folder.file("copy.txt")) == original; }, 15000))
+        << rowsText(decodeTextRows(readFileBytes(folder.file("copy.txt"))));
+
+    chooseMenuItem(kClear);
+    ASSERT_TRUE(waitUntil([&] { return rowCount() == 0; }));
+    load("copy.txt");
+    ASSERT_TRUE(waitUntil([&] { return rowCount() == 3; }));
+    EXPECT_EQ(rowsText(listRows()), rowsText(rows));
+
+    // Cancel in either box: the list and the folder stay as they are.
+    load(std::nullopt);
+    save(std::nullopt);
+    EXPECT_TRUE(IsWindowEnabled(main) || waitUntil([&] { return IsWindowEnabled(main) != FALSE; }));
+    EXPECT_EQ(rowCount(), 3);
+
+    // A file that cannot be read leaves the list and says so.
+    load("missing.txt");
+    std::string message = dismissMessage(library::kLoadTitle);
+    EXPECT_EQ(message.rfind(library::kLoadFailed, 0), 0u) << gbkToUtf8(message);
+    EXPECT_NE(message.find("/missing.txt" + std::string(library::kLoadFailedListKept)), std::string::npos)
+        << gbkToUtf8(message);
+    EXPECT_EQ(rowCount(), 3);
+
+    // An existing empty file is an empty library.
+    load("empty.txt");
+    EXPECT_TRUE(waitUntil([&] { return rowCount() == 0; }));
+}
+
+TEST_F(LibraryProgram, FailedSaveSaysSoAndKeepsTheOldFile) {
+    std::string old = encodeTextRows(twoColumnRows({{"kept", "old library"}}));
+    ASSERT_TRUE(writeFileBytes(folder.file("morvath.txt"), old));
+    start();
+    addText("new", "would replace it");
+
+    // Another program holds the library open: the new file cannot take its place.
+    HANDLE held = CreateFileA(folder.file("morvath.txt").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    save("morvath.txt");
+    std::string message = dismissMessage(library::kSaveTitle);
+    CloseHandle(held);
+    EXPECT_EQ(message.rfind(library::kSaveFailed, 0), 0u) << gbkToUtf8(message);
+    EXPECT_NE(message.find(library::kSaveFailedFileKept), std::string::npos) << gbkToUtf8(message);
+    EXPECT_EQ(readFileBytes(folder.file("morvath.txt")), old);
+
+    // Nothing else was left in the folder: no temporary file.
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA(folder.file("*.tmp").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << found.cFileName;
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+
+    // Once the file is free, the same save goes through.
+    save("morvath.txt");
+    EXPECT_TRUE(waitUntil([&] { return readFileBytes(folder.file("morvath.txt")) != old; }, 15000));
+}
+
+TEST_F(LibraryProgram, StartUpWithAnUnreadableLibrarySaysSo) {
+    // A folder where the library should be: it is there but cannot be read.
+    ASSERT_TRUE(CreateDirectoryA(folder.file("morvath.txt").c_str(), nullptr));
+    std::string exe = folder.file("vostrel.exe");
+    ASSERT_TRUE(CopyFileA(siblingPath("vostrel.exe").c_str(), exe.c_str(), FALSE));
+    ASSERT_TRUE(program.start(exe, "", folder.path()));
+    std::string message = dismissMessage(library::kLoadTitle);
+    EXPECT_EQ(message.rfind(library::kLoadFailed, 0), 0u) << gbkToUtf8(message);
+    main = waitForProcessWindow(program.id(), kMainCaption);
+    ASSERT_TRUE(main) << describeWindows();
+    list = findDescendantById(main, controlIdOf(kMainWindowLayout, "超级列表框1"));
+    EXPECT_EQ(rowCount(), 0);
+}
+
+}  // namespace
+}  // namespace vostrel
