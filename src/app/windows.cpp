@@ -150,6 +150,11 @@ void openHomePage() {
 }
 
 int runApplication() {
+    // Windows gives a process the low-fragmentation heap by itself; Wine does not,
+    // and there a library of 100,000 rows loaded after a large list was cleared
+    // took seconds instead of a fraction of one. Asking for it costs nothing.
+    ULONG lowFragmentation = 2;
+    HeapSetInformation(GetProcessHeap(), HeapCompatibilityInformation, &lowFragmentation, sizeof lowFragmentation);
     initialiseApplicationState();
     MainWindow& window = mainWindow();
     if (!window.create()) return 1;
