@@ -54,8 +54,8 @@ ControlClass classOf(ControlType type) {
 }
 
 // A list view's caption lists its columns: "title\nwidth\ntitle\nwidth...".
-void addListColumns(HWND list, const char* spec) {
-    std::string all(spec ? spec : "");
+void addListColumns(HWND list, const char* columns) {
+    std::string all(columns ? columns : "");
     size_t pos = 0;
     int column = 0;
     while (pos < all.size()) {
