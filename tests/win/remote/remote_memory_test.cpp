@@ -48,7 +48,8 @@ TEST_F(OtherProcess, NtBlocksAreCommittedReadWriteMemoryOfTheOtherProcessAndMake
     EXPECT_TRUE(memory_.writeMemory(process_, block, bytes, sizeof bytes));
     EXPECT_EQ(memory_.readMemory(process_, block, sizeof bytes), std::string(bytes, sizeof bytes));
     EXPECT_TRUE(memory_.release(process_, block));
-    EXPECT_EQ(memory_.readMemory(process_, block, 4), std::string(4, '\0'));  // gone: zeros
+    // What the address reads afterwards is not checked: the other process may
+    // already have been given the same pages again (seen once in a full run).
 }
 
 TEST_F(OtherProcess, ReadsOfNothingOrOfUnreadableAddressesGiveZeros) {
