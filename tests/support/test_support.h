@@ -10,6 +10,9 @@
 
 namespace vostrel::test {
 
+// The title of the program's main window, by which the tests find it.
+inline constexpr char kMainCaption[] = "Morvathwww.morvath.example-Vostrel V1.0";
+
 // Polls the condition every 10 ms, handling this thread's messages meanwhile,
 // until it holds or the deadline passes. Returns whether it held.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);

@@ -18,7 +18,6 @@ namespace {
 
 using namespace vostrel::test;
 
-const char kMainCaption[] = "Morvathwww.morvath.example-Vostrel V1.0";
 const char kReminderTitle[] = "友情提醒";
 const char kNoticeTitle[] = "温馨提示：";
 constexpr int kCaptureMenuRow = 6;  // 抓取指定客户端

@@ -17,7 +17,6 @@ namespace {
 
 using namespace vostrel::test;
 
-const char kMainCaption[] = "Morvathwww.morvath.example-Vostrel V1.0";
 const char kEditorCaption[] = "Morvath--Vostrel文本编辑器";
 const char kModifierCaption[] = "Morvath--Vostrel文本修改器";
 const char kReminderTitle[] = "Morvath温馨提示";

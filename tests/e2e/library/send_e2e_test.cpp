@@ -21,7 +21,6 @@ namespace {
 
 using namespace vostrel::test;
 
-const char kMainCaption[] = "Morvathwww.morvath.example-Vostrel V1.0";
 const char kCaptureTitle[] = "温馨提示：";  // the capture's own notices
 constexpr int kCaptureMenuRow = 6;          // 抓取指定客户端
 

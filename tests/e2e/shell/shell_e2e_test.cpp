@@ -12,7 +12,6 @@ namespace {
 
 using namespace vostrel::test;
 
-const char kMainCaption[] = "Morvathwww.morvath.example-Vostrel V1.0";
 
 class RunningProgram : public ::testing::Test {
 protected:

@@ -15,7 +15,6 @@ namespace {
 
 using namespace vostrel::test;
 
-const char kMainCaption[] = "Morvathwww.morvath.example-Vostrel V1.0";
 const char kUpdateCaption[] = "在线更新中请稍后";
 const char kQuestionCaption[] = "助手版本更新提示：";
 

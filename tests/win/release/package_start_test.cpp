@@ -14,7 +14,6 @@ namespace {
 
 using namespace vostrel::test;
 
-const char kMainCaption[] = "Morvathwww.morvath.example-Vostrel V1.0";
 
 std::string unpackedFolder() { return siblingPath("release-unpacked\\" VOSTREL_RELEASE_NAME); }
 
