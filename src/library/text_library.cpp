@@ -95,9 +95,8 @@ bool writeListToFile(HWND list, const std::string& path) {
         row.cells.reserve(static_cast<size_t>(columns > 1 ? columns : 1));
         // Whole texts: the accessor's getItemText stops at 249 bytes and can
         // split a double-byte character there.
-        row.cells.push_back(view.getFullItemText(r, 0));
-        row.image = view.getItemImage(r, 0);
-        row.data = view.getItemParam(r);
+        // The image and the item data come with the title, in one exchange.
+        row.cells.push_back(view.getFullItemText(r, 0, &row.image, &row.data));
         for (int c = 1; c < columns; ++c) row.cells.push_back(view.getFullItemText(r, c));
     }
     return replaceFileContents(path, encodeTextRows(records));

@@ -237,11 +237,16 @@ std::string RemoteListView::getItemText(int item, int subitem) {
     return text;
 }
 
-std::string RemoteListView::getFullItemText(int item, int subitem) {
+std::string RemoteListView::getFullItemText(int item, int subitem, int* image, int* param) {
     ListItemRecord& record = this->item();
+    const bool alsoValues = image || param;
     record.iItem = item;
     record.iSubItem = subitem;
-    record.mask = LVIF_TEXT;
+    record.mask = LVIF_TEXT | (alsoValues ? LVIF_IMAGE | LVIF_PARAM : 0);
+    if (alsoValues) {  // an item that cannot be read gives none, not the previous one's
+        record.iImage = -1;
+        record.lParam = 0;
+    }
     std::string text;
     // A cut text is capacity - 1 bytes long, or one less when the cut would have split
     // a double-byte character; anything shorter is the whole text.
@@ -255,11 +260,14 @@ std::string RemoteListView::getFullItemText(int item, int subitem) {
         e.text = TextUse::read;
         e.textBlockSize = capacity;
         e.textLimit = static_cast<size_t>(capacity) - 1;
+        e.readRecordBack = alsoValues;
         text.clear();
         LRESULT result = exchange(e, localItemText_, &text);
         if (!result || static_cast<int>(text.size()) < capacity - 2) break;
     }
     record.cchTextMax = kTextCapacity;
+    if (image) *image = record.iImage;
+    if (param) *param = static_cast<int>(record.lParam);
     return text;
 }
 

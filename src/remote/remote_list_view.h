@@ -147,8 +147,9 @@ public:
     void setRemoteMode();
     void setLocalMode();
 
-    // The whole text of any length, where getItemText stops at 249 bytes.
-    std::string getFullItemText(int item, int subitem = 0);
+    // The whole text of any length, where getItemText stops at 249 bytes. When asked,
+    // the image index and the item parameter come back from the same exchange.
+    std::string getFullItemText(int item, int subitem = 0, int* image = nullptr, int* param = nullptr);
 
     HWND window() const { return window_; }
     HANDLE process() const { return process_; }

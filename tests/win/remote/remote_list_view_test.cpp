@@ -141,6 +141,19 @@ TEST_P(ListViewAccess, TextsAreCutAt249BytesAndFullTextsComeWhole) {
     EXPECT_EQ(view_.getFullItemText(3, 1), test::straddlingText());
     EXPECT_EQ(view_.getFullItemText(0), "甲项目");
     EXPECT_EQ(view_.getFullItemText(2, 1), "");
+    // Asked for, the image and the parameter come with the text (the library save
+    // reads them so, one exchange per row instead of three).
+    for (size_t i = 0; i < test::knownItems().size(); ++i) {
+        const test::KnownItem& known = test::knownItems()[i];
+        int image = 99, param = 99;
+        EXPECT_EQ(view_.getFullItemText(static_cast<int>(i), 0, &image, &param), known.text);
+        EXPECT_EQ(image, known.image) << i;
+        EXPECT_EQ(param, known.param) << i;
+    }
+    int image = 99, param = 99;
+    EXPECT_EQ(view_.getFullItemText(99, 0, &image, &param), "");
+    EXPECT_EQ(image, -1);
+    EXPECT_EQ(param, 0);
     // The capacity of the ordinary reads is back at 250 afterwards.
     EXPECT_EQ(view_.getItemText(2), test::longText().substr(0, 249));
     EXPECT_EQ(view_.localItemRecord().cchTextMax, list_view::kTextCapacity);
