@@ -10,6 +10,17 @@ void pumpMessages() {
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
 }
 
+double clockMs() {
+    static const double perMs = [] {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart) / 1000.0;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / perMs;
+}
+
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {

@@ -17,6 +17,9 @@ inline constexpr char kMainCaption[] = "Morvathwww.morvath.example-Vostrel V1.0"
 // until it holds or the deadline passes. Returns whether it held.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 
+// Milliseconds from the performance counter, for the benchmark programs.
+double clockMs();
+
 // Handles this thread's pending messages once (no TranslateMessage: a test that
 // records keys must see them raw).
 void pumpMessages();

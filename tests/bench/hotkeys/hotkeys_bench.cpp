@@ -11,6 +11,8 @@
 #include "app/windows.h"
 #include "client/hotkey_registry.h"
 
+#include "test_support.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -20,14 +22,6 @@
 using namespace vostrel;
 
 namespace {
-
-double g_frequency = 0;
-
-double nowMs() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / g_frequency;
-}
 
 double threadCpuMs() {
     FILETIME created, exited, kernel, user;
@@ -76,21 +70,21 @@ void benchDelay() {
     std::vector<double> delay, bare;
     double cpuBefore = threadCpuMs(), wall = 0;
     for (int i = 0; i < kRuns; ++i) {
-        double start = nowMs();
+        double start = test::clockMs();
         MessagePumpDelay(200);
-        double took = nowMs() - start;
+        double took = test::clockMs() - start;
         delay.push_back(took);
         wall += took;
     }
     double cpu = threadCpuMs() - cpuBefore;
     for (int i = 0; i < kRuns; ++i) {
-        double start = nowMs();
+        double start = test::clockMs();
         bareWait(200);
-        bare.push_back(nowMs() - start);
+        bare.push_back(test::clockMs() - start);
     }
     // The thread clock's own check: a 100 ms busy loop must read as about 100 ms.
-    double busyCpu = threadCpuMs(), busyStart = nowMs();
-    while (nowMs() - busyStart < 100) {
+    double busyCpu = threadCpuMs(), busyStart = test::clockMs();
+    while (test::clockMs() - busyStart < 100) {
     }
     busyCpu = threadCpuMs() - busyCpu;
     Stats d = statsOf(delay), b = statsOf(bare);
@@ -148,15 +142,15 @@ void benchActions() {
                 if (message.message == WM_HOTKEY) break;
                 DispatchMessageA(&message);
             }
-            double start = nowMs();
+            double start = test::clockMs();
             DispatchMessageA(&message);  // runs the action to its last posted message
-            double took = nowMs() - start;
+            double took = test::clockMs() - start;
             total.push_back(took);
             overhead.push_back(took - prescribed);
 
-            double bareStart = nowMs();
+            double bareStart = test::clockMs();
             for (int w : c.waits) MessagePumpDelay(w);
-            bare.push_back(nowMs() - bareStart);
+            bare.push_back(test::clockMs() - bareStart);
             overBare.push_back(took - bare.back());
             MSG drop;
             while (PeekMessageA(&drop, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&drop);
@@ -172,9 +166,6 @@ void benchActions() {
 }  // namespace
 
 int main() {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    g_frequency = static_cast<double>(f.QuadPart);
     if (!mainWindow().create()) {
         std::printf("no main window\n");
         return 1;

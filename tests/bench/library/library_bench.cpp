@@ -17,6 +17,8 @@
 #include "library/text_library.h"
 #include "library/text_list.h"
 
+#include "test_support.h"
+
 #include <commctrl.h>
 
 #include <cstdio>
@@ -27,13 +29,6 @@
 namespace {
 
 using namespace vostrel;
-
-double nowMs() {
-    static LARGE_INTEGER frequency = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::vector<TextRow> makeRows(int count) {
     std::vector<TextRow> rows(static_cast<size_t>(count));
@@ -118,12 +113,12 @@ int runChild(const std::string& what, int count, const Options& options, const s
         bareLoad(list, rows);
         SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     }
-    double start = nowMs();
+    double start = test::clockMs();
     if (what == "load-bare") bareLoad(list, rows);
     if (what == "load") readListFromBytes(list, bytes);
     if (what == "save-bare") bareSave(list, path);
     if (what == "save") writeListToFile(list, path);
-    double took = nowMs() - start;
+    double took = test::clockMs() - start;
     if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) != count) return -2;
     if (what == "save" && readWholeFile(path) != std::optional<std::string>(bytes)) return -3;
     return static_cast<int>(took * 10);

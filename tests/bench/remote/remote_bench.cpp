@@ -20,17 +20,6 @@ constexpr int kRows = 10000;
 constexpr int kColumns = 2;
 constexpr int kRounds = 3;
 
-double nowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 // Total bytes read, so that both loops can be checked to read the same texts.
 size_t accessorLoop(RemoteListView& view) {
     size_t bytes = 0;
@@ -85,9 +74,9 @@ template <typename F>
 double best(F run, size_t& bytes) {
     double fastest = 1e300;
     for (int round = 0; round < kRounds; ++round) {
-        double start = nowMs();
+        double start = test::clockMs();
         bytes = run();
-        double took = nowMs() - start;
+        double took = test::clockMs() - start;
         if (took < fastest) fastest = took;
     }
     return fastest;
