@@ -54,7 +54,7 @@ bool 窗口_热键注册(HWND window, UINT modifiers, UINT key, HotkeyAction act
     if (state.hotkeyTable.size() == 1) {
         // One subclassing per run, on the window of the first registration.
         state.previousWindowProcedure = reinterpret_cast<WNDPROC>(
-            SetWindowLongA(window, GWL_WNDPROC, static_cast<LONG>(reinterpret_cast<LONG_PTR>(&hotkeyWindowProcedure))));
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&hotkeyWindowProcedure)));
     }
     return true;
 }

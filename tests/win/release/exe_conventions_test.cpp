@@ -43,23 +43,35 @@ protected:
     HMODULE module = nullptr;
 };
 
-TEST(ExeHeader, IsA32BitWindowsGuiProgram) {
+// The release is the 32-bit build; the 64-bit build of the same sources is a PE32+.
+TEST(ExeHeader, IsAWindowsGuiProgramOfThisBuildsBitness) {
+#ifdef _WIN64
+    using NtHeaders = IMAGE_NT_HEADERS64;
+    const WORD machine = IMAGE_FILE_MACHINE_AMD64;
+    const WORD magic = IMAGE_NT_OPTIONAL_HDR64_MAGIC;
+    const DWORD binaryType = SCS_64BIT_BINARY;
+#else
+    using NtHeaders = IMAGE_NT_HEADERS32;
+    const WORD machine = IMAGE_FILE_MACHINE_I386;
+    const WORD magic = IMAGE_NT_OPTIONAL_HDR32_MAGIC;
+    const DWORD binaryType = SCS_32BIT_BINARY;
+#endif
     std::string bytes = readFileBytes(exePath());
     ASSERT_GT(bytes.size(), sizeof(IMAGE_DOS_HEADER));
     IMAGE_DOS_HEADER dos{};
     std::memcpy(&dos, bytes.data(), sizeof dos);
     ASSERT_EQ(dos.e_magic, IMAGE_DOS_SIGNATURE);
-    ASSERT_GE(bytes.size(), dos.e_lfanew + sizeof(IMAGE_NT_HEADERS32));
-    IMAGE_NT_HEADERS32 nt{};
+    ASSERT_GE(bytes.size(), dos.e_lfanew + sizeof(NtHeaders));
+    NtHeaders nt{};
     std::memcpy(&nt, bytes.data() + dos.e_lfanew, sizeof nt);
     ASSERT_EQ(nt.Signature, static_cast<DWORD>(IMAGE_NT_SIGNATURE));
-    EXPECT_EQ(nt.FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
-    EXPECT_EQ(nt.OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR32_MAGIC);
+    EXPECT_EQ(nt.FileHeader.Machine, machine);
+    EXPECT_EQ(nt.OptionalHeader.Magic, magic);
     EXPECT_EQ(nt.OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI) << "a console window would open beside it";
 
     DWORD kind = 99;
     ASSERT_TRUE(GetBinaryTypeA(exePath().c_str(), &kind));
-    EXPECT_EQ(kind, static_cast<DWORD>(SCS_32BIT_BINARY));
+    EXPECT_EQ(kind, binaryType);
 }
 
 // What Explorer's Details page reads, through the same calls.
