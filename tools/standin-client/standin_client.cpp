@@ -1,14 +1,17 @@
 // The stand-in voice-chat client: a room window with a member list, a chat pane
 // and a chat input, the members' pop-up menu, the ban confirmation and the
 // name-card editor, all top-level windows of one class told apart by title, the
-// way the real client shows them. Every window draws its own content (no child
-// windows), so clicks posted into a window land on that window, and every effect
-// is written to the log named on the command line (formats in standin_log.h).
+// way the real client shows them. Every window draws its own content, so clicks
+// posted into a window land on that window; the one child control is the room's
+// send button, so that the pointer can rest on a control of the client as on the
+// real one. Every effect is written to the log named on the command line (formats
+// in standin_log.h).
 #include "standin_log.h"
 
 #include <windows.h>
 #include <windowsx.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -133,22 +136,19 @@ void eraseLastCharacter(std::string& s) {
     if (!s.empty()) s.erase(last);
 }
 
-std::string clipboardText(HWND owner) {
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        if (OpenClipboard(owner)) {
-            std::string result;
-            if (HANDLE data = GetClipboardData(CF_TEXT)) {
-                if (const char* p = static_cast<const char*>(GlobalLock(data))) {
-                    result = p;
-                    GlobalUnlock(data);
-                }
-            }
-            CloseClipboard();
-            return result;
+// One attempt, as a standard edit control makes: while someone else holds the
+// clipboard the paste gets nothing, and the input keeps what it had.
+std::optional<std::string> clipboardText(HWND owner) {
+    if (!OpenClipboard(owner)) return std::nullopt;
+    std::string result;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* p = static_cast<const char*>(GlobalLock(data))) {
+            result = p;
+            GlobalUnlock(data);
         }
-        Sleep(5);
     }
-    return {};
+    CloseClipboard();
+    return result;
 }
 
 // Every window of the client is one of these, bound at WM_NCCREATE.
@@ -646,15 +646,32 @@ public:
         case WM_PAINT:
             paintBuffered(window, [&](HDC dc, RECT client) { draw(dc, client); });
             return 0;
-        case WM_SIZE:
+        case WM_CREATE:
+            sendButton_ = CreateWindowExA(0, "BUTTON", "发送", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0, 0,
+                                          window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSendButtonId)), GetModuleHandleA(nullptr),
+                                          nullptr);
+            SendMessageA(sendButton_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont()), FALSE);
+            return 0;
+        case WM_SIZE: {
+            RECT client;
+            GetClientRect(window, &client);
+            RECT r = sendButtonRect(client);
+            MoveWindow(sendButton_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
             InvalidateRect(window, nullptr, FALSE);
+            return 0;
+        }
+        case WM_COMMAND:
+            if (LOWORD(wParam) == kSendButtonId && HIWORD(wParam) == BN_CLICKED) {
+                send();
+                SetFocus(window);  // the keyboard stays with the chat input
+            }
             return 0;
         case WM_LBUTTONDOWN: {
             int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
             RECT client;
             GetClientRect(window, &client);
             inputFocused_ = inside(chatInputRect(client), x, y);
-            if (inside(sendButtonRect(client), x, y)) send();
+            if (inputFocused_ && GetFocus() != window) SetFocus(window);
             if (int member = memberAt(x, y)) g_selectedMember = member;
             InvalidateRect(window, nullptr, FALSE);
             return 0;
@@ -679,9 +696,10 @@ public:
             return 0;
         case WM_PASTE:
             if (inputFocused_) {
-                std::string pasted = clipboardText(window);
-                input_ = allSelected_ ? pasted : input_ + pasted;
-                allSelected_ = false;
+                if (std::optional<std::string> pasted = clipboardText(window)) {
+                    input_ = allSelected_ ? *pasted : input_ + *pasted;
+                    allSelected_ = false;
+                }
                 InvalidateRect(window, nullptr, FALSE);
             }
             return 0;
@@ -761,9 +779,10 @@ private:
         } else {
             text(dc, input.left + 6, input.top + 6, escapeLogText(input_) + (inputFocused_ ? "|" : ""));
         }
-        button(dc, sendButtonRect(client), "发送", true);
     }
 
+    static constexpr int kSendButtonId = 1;
+    HWND sendButton_ = nullptr;
     std::string input_;
     bool inputFocused_ = false;
     bool allSelected_ = false;
@@ -789,7 +808,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     cls.lpszClassName = kWindowClass;
     RegisterClassExA(&cls);
 
-    g_room = createPane(new RoomWindow(), kRoomTitle, WS_OVERLAPPEDWINDOW, 0, kRoomX, kRoomY, kRoomWidth, kRoomHeight);
+    g_room = createPane(new RoomWindow(), kRoomTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, kRoomX, kRoomY, kRoomWidth, kRoomHeight);
     if (!g_room) return 1;
     ShowWindow(g_room, show == SW_HIDE ? SW_SHOW : show);
     UpdateWindow(g_room);
