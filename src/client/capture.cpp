@@ -18,19 +18,22 @@ void notify(const std::string& text) { MessageBoxA(nullptr, text.c_str(), kNotic
 
 }  // namespace
 
-// Armed before the instruction is shown: if F10 is taken, the user is told so
-// instead of being asked to press a key that would do nothing. Choosing the item
-// again while armed releases the earlier binding and registers F10 once more.
+// Armed only once the instruction has been answered: F10 pressed while the box is
+// up would run the capture inside the box's loop and take the box. A taken F10 is
+// reported then. Choosing the item again while armed releases the earlier binding
+// and registers F10 once more.
 void beginCapture() {
+    notify("在要使用快捷键的QT客户端按下F10");
     if (!窗口_热键注册(mainWindow().handle(), 0, VK_F10, captureClient, kCaptureText)) {
         notify(keyTakenMessage("F10"));
-        return;
     }
-    notify("在要使用快捷键的QT客户端按下F10");
 }
 
+// The top-level window under the pointer: over a child control (the client's chat
+// input, the tool's own list) the control's frame is what gets the room's size.
 void captureClient() {
-    HWND target = windowUnderCursor();
+    HWND under = windowUnderCursor();
+    HWND target = under ? GetAncestor(under, GA_ROOT) : nullptr;
     appState().clientTarget = target;
     resizeWindow(target, std::nullopt, std::nullopt, client::kRoomHeight, client::kRoomWidth);
     unregisterWindowHotkey(mainWindow().handle(), kCaptureText);

@@ -1,12 +1,12 @@
-// Capturing the client window: the menu item arms F10, and F10 takes the window
-// under the pointer as the client target and fixes its size.
+// Capturing the client window: the menu item arms F10, and F10 takes the top-level
+// window under the pointer as the client target and fixes its size.
 #pragma once
 
 namespace vostrel {
 
-// Menu item "抓取指定客户端": arm F10.
+// Menu item "抓取指定客户端": the instruction, then F10 armed.
 void beginCapture();
-// F10: the window under the pointer becomes the client target.
+// F10: the top-level window under the pointer becomes the client target.
 void captureClient();
 
 }  // namespace vostrel

@@ -13,9 +13,10 @@ namespace vostrel {
 
 void sendSelectedText() {
     HWND client = appState().clientTarget;
-    if (!client) {
+    if (!client || !IsWindow(client)) {
         // Everything after this addresses the client; without one the click
-        // would go to the desktop and Enter to the tool itself.
+        // would go to the desktop and Enter to the tool itself. A client that has
+        // closed since its capture is none either: the user must capture again.
         showMessage(send::kNoClientMessage, send::kTitle);
         return;
     }

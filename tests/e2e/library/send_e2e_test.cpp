@@ -188,6 +188,16 @@ TEST_F(SendRoad, WithoutACapturedClientItSaysSoAndSendsNothing) {
     EXPECT_EQ(clipboardText(), "what the user copied");
 }
 
+// A captured client that has since closed counts as none: the user is told to
+// capture again instead of double-clicks that do nothing.
+TEST_F(SendRoad, AClosedClientCountsAsNotCaptured) {
+    capture();
+    client.terminate();
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(room); }));
+    doubleClickRow(0);
+    EXPECT_EQ(dismissBox(send::kTitle), send::kNoClientMessage);
+}
+
 TEST_F(SendRoad, HeldClipboardSendsNothingAndSaysSo) {
     capture();
     putOnClipboard("what the user copied");
