@@ -42,13 +42,13 @@ bool pasteTextIntoWindow(HWND window, const std::string& text) {
     } else {
         window = focusedWindowOfForeground();
     }
-    std::optional<std::string> previous = readClipboardText();
     if (!writeClipboardText(text)) return false;
     PostMessageA(window, EM_SETSEL, 0, -1);
     PostMessageA(window, WM_PASTE, 0, 0);
-    // Only what was really read is put back: writing an empty text for an
-    // unreadable clipboard could replace the text about to be pasted.
-    if (previous) writeClipboardText(*previous);
+    // The clipboard is left holding the text, not given back its earlier content.
+    // The other thread handles the posted paste at a moment we cannot know (a sent
+    // message would be handled before it, so none can mark it), and a standard edit
+    // control opens the clipboard once and pastes nothing while we hold it.
     return true;
 }
 

@@ -24,8 +24,8 @@ void sendSelectedText();
 bool sendTextToClient(HWND client, const std::string& text);
 
 // Puts the text into the window through the clipboard (the focused control of
-// the foreground window when window is 0). False, with nothing posted, when the
-// text could not be placed on the clipboard.
+// the foreground window when window is 0); the clipboard keeps the text. False,
+// with nothing posted, when the text could not be placed on the clipboard.
 bool pasteTextIntoWindow(HWND window, const std::string& text);
 
 HWND focusedWindowOfForeground();

@@ -22,10 +22,12 @@ struct Posted {
     LPARAM lParam;
 };
 
-// A window on a thread of its own that keeps the messages its queue delivers.
+// A window on a thread of its own. By default it keeps the messages of the kinds
+// a send posts and handles none of them. As a chat input it is a real EDIT that
+// handles everything, and Enter takes its line out, as a chat input sends it.
 class RecordingWindow {
 public:
-    RecordingWindow() {
+    explicit RecordingWindow(bool chatInput = false) : chatInput_(chatInput) {
         thread_ = std::thread([this] { run(); });
         test::waitUntil([this] { return window_.load() != nullptr; });
     }
@@ -45,6 +47,11 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         posted_.clear();
     }
+    // As a chat input: the lines Enter took out, in order.
+    std::vector<std::string> lines() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return lines_;
+    }
 
 private:
     void run() {
@@ -54,6 +61,16 @@ private:
         window_ = window;
         MSG message;
         while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+            if (chatInput_) {
+                if (message.hwnd == window && message.message == WM_KEYDOWN && message.wParam == VK_RETURN) {
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    lines_.push_back(test::windowText(window));
+                    SetWindowTextA(window, "");
+                    continue;
+                }
+                DispatchMessageA(&message);
+                continue;
+            }
             switch (message.message) {
             case WM_MOUSEMOVE: case WM_LBUTTONDOWN: case WM_LBUTTONUP: case EM_SETSEL: case WM_PASTE:
             case WM_KEYDOWN: case WM_KEYUP: case WM_CHAR: case WM_SYSKEYDOWN: case WM_SYSKEYUP: {
@@ -67,11 +84,13 @@ private:
         DestroyWindow(window);
     }
 
+    const bool chatInput_;
     std::atomic<HWND> window_{nullptr};
     std::atomic<DWORD> threadId_{0};
     std::thread thread_;
     std::mutex mutex_;
     std::vector<Posted> posted_;
+    std::vector<std::string> lines_;
 };
 
 std::string describe(const std::vector<Posted>& messages) {
@@ -99,6 +118,23 @@ TEST(SendText, ClickSelectAllPasteThenOneEnterInThatOrder) {
     test::waitUntil([] { return false; }, 100);  // nothing more arrives
     EXPECT_EQ(describe(client.sent()), describe(expected));
     EXPECT_EQ(readClipboardText(), std::optional<std::string>(text));
+}
+
+// A standard EDIT opens the clipboard once when it handles a paste and gives up
+// while someone else holds it: nothing may touch the clipboard between the posted
+// paste and the moment the other thread handles it.
+TEST(SendText, AChatInputOnAnotherThreadGetsEveryPaste) {
+    RecordingWindow input(true);
+    const size_t kTexts = 300;
+    size_t lost = 0;
+    std::string firstLost;
+    for (size_t i = 0; i < kTexts; ++i) {
+        std::string text = "\xB5\xDA" + std::to_string(i) + " line";  // 第 i line
+        ASSERT_TRUE(sendTextToClient(input.handle(), text));
+        ASSERT_TRUE(test::waitUntil([&] { return input.lines().size() == i + 1; }, 3000)) << "send " << i;
+        if (input.lines().back() != text && lost++ == 0) firstLost = input.lines().back();
+    }
+    EXPECT_EQ(lost, 0u) << "pastes lost of " << kTexts << "; the first sent '" << test::gbkToUtf8(firstLost) << "'";
 }
 
 TEST(SendText, EmptyTextStillPastesAndPressesEnter) {
