@@ -4,6 +4,7 @@
 #include "app/windows.h"
 #include "client/hotkey_registry.h"
 
+#include <iterator>
 #include <string>
 
 namespace vostrel {
@@ -29,16 +30,95 @@ constexpr HotkeySwitch kSwitches[] = {
     {"选择框7", "F8", VK_F8, "协助", setNameCard},
 };
 
+// A function key held down repeats its key-down, and each repeat is a hotkey
+// message (MOD_NOREPEAT asks the system not to, but Wine sends them anyway). An
+// action waits while handling messages, so every repeat would start the action
+// again inside the wait of the one before, and a key held past an action's end
+// would start it again. So a key starts its action only for a key-down that
+// follows a key-up, and never while its own action runs; another key's action
+// may still run inside this one's wait.
+//
+// The key-ups are watched with a low-level keyboard hook while any key is on.
+// Asking for the key's state does not do: under Wine a key pressed by another
+// program reads as up for a while after the press, and for good once another
+// window takes the focus (the client's menu does, at once).
+struct KeyGate {
+    unsigned presses = 0;  // key-downs that followed a key-up, as the hook saw them
+    unsigned answered = 0; // presses already answered by a hotkey message
+    bool down = false;     // as the hook last saw it
+    bool running = false;
+};
+
+KeyGate g_gates[std::size(kSwitches)];
+HHOOK g_keyWatch = nullptr;
+
+LRESULT CALLBACK watchKeys(int code, WPARAM message, LPARAM data) noexcept {
+    if (code == HC_ACTION) {
+        const auto* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(data);
+        bool up = (event->flags & LLKHF_UP) != 0;
+        for (size_t row = 0; row < std::size(kSwitches); ++row) {
+            if (kSwitches[row].key != event->vkCode) continue;
+            KeyGate& gate = g_gates[row];
+            if (!up && !gate.down) ++gate.presses;
+            gate.down = !up;
+        }
+    }
+    return CallNextHookEx(nullptr, code, message, data);
+}
+
+// Runs while any key is on; a fresh watch starts with every key up.
+void updateKeyWatch() {
+    bool anyOn = false;
+    for (const HotkeySwitch& row : kSwitches) anyOn = anyOn || mainWindow().isChecked(row.checkBox);
+    if (anyOn && !g_keyWatch) {
+        for (KeyGate& gate : g_gates) {
+            gate.down = false;
+            gate.answered = gate.presses;
+        }
+        g_keyWatch = SetWindowsHookExA(WH_KEYBOARD_LL, watchKeys, GetModuleHandleA(nullptr), 0);
+    } else if (!anyOn && g_keyWatch) {
+        UnhookWindowsHookEx(g_keyWatch);
+        g_keyWatch = nullptr;
+    }
+}
+
+void runGated(size_t row) {
+    KeyGate& gate = g_gates[row];
+    // The hook has seen the key-down before its hotkey message is posted. Without
+    // a hook every hotkey message counts as a press.
+    bool fresh = gate.presses != gate.answered || !g_keyWatch;
+    gate.answered = gate.presses;
+    if (!fresh || gate.running) return;
+    gate.running = true;
+    kSwitches[row].action();
+    gate.running = false;
+}
+
+template <size_t Row>
+void gatedAction() {
+    runGated(Row);
+}
+
+// What each key runs: its row's action behind the gate.
+constexpr HotkeyAction kGatedActions[] = {gatedAction<0>, gatedAction<1>, gatedAction<2>, gatedAction<3>,
+                                          gatedAction<4>, gatedAction<5>, gatedAction<6>};
+static_assert(std::size(kGatedActions) == std::size(kSwitches));
+
 // The box has already changed its state when this runs. A key that another
 // program holds cannot be ours: rather than a ticked box whose key does nothing,
 // the box is unticked again and the user told which key is taken.
-void applySwitch(const HotkeySwitch& row) {
+void applySwitch(size_t index) {
+    const HotkeySwitch& row = kSwitches[index];
     MainWindow& window = mainWindow();
     if (!window.isChecked(row.checkBox)) {
         unregisterWindowHotkey(window.handle(), row.identifierText);
+        updateKeyWatch();
         return;
     }
-    if (窗口_热键注册(window.handle(), 0, row.key, row.action, row.identifierText)) return;
+    if (窗口_热键注册(window.handle(), MOD_NOREPEAT, row.key, kGatedActions[index], row.identifierText)) {
+        updateKeyWatch();
+        return;
+    }
     SendMessageA(window.control(row.checkBox), BM_SETCHECK, BST_UNCHECKED, 0);
     showReminder(keyTakenMessage(row.keyName));
 }
@@ -49,12 +129,12 @@ std::string keyTakenMessage(const char* keyName) {
     return std::string("快捷键") + keyName + "已被其他程序占用，无法使用，请先关闭占用它的程序";
 }
 
-void switchF1() { applySwitch(kSwitches[0]); }
-void switchF3() { applySwitch(kSwitches[1]); }
-void switchF4() { applySwitch(kSwitches[2]); }
-void switchF5() { applySwitch(kSwitches[3]); }
-void switchF6() { applySwitch(kSwitches[4]); }
-void switchF7() { applySwitch(kSwitches[5]); }
-void switchF8() { applySwitch(kSwitches[6]); }
+void switchF1() { applySwitch(0); }
+void switchF3() { applySwitch(1); }
+void switchF4() { applySwitch(2); }
+void switchF5() { applySwitch(3); }
+void switchF6() { applySwitch(4); }
+void switchF7() { applySwitch(5); }
+void switchF8() { applySwitch(6); }
 
 }  // namespace vostrel
