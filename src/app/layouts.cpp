@@ -67,7 +67,8 @@ const ControlLayout kTextEditorControls[] = {
     {"编辑框1", T::Edit, nullptr, 32, 8, 112, 24, "", ES_CENTER, nullptr, nullptr},
     {"标签2", T::Label, nullptr, 152, 8, 80, 24, "←备忘标题", 0, nullptr, nullptr},
     {"按钮1", T::Button, nullptr, 240, 8, 128, 24, "完成文本编辑", 0, finishTextEditing, nullptr},
-    {"分组框1", T::GroupBox, nullptr, 0, 32, 376, 192, "", 0, nullptr, nullptr},
+    // Tab goes from the title into the body, then to the button.
+    {"分组框1", T::GroupBox, nullptr, 0, 32, 376, 192, "", 0, nullptr, nullptr, "编辑框1"},
     {"编辑框2", T::MultiLineEdit, "分组框1", 0, 8, 368, 176, "", 0, nullptr, nullptr},
 };
 
@@ -76,7 +77,7 @@ const ControlLayout kTextModifierControls[] = {
     {"编辑框1", T::Edit, nullptr, 32, 8, 112, 24, "", ES_CENTER, nullptr, nullptr},
     {"标签2", T::Label, nullptr, 152, 8, 80, 24, "←备忘标题", 0, nullptr, nullptr},
     {"按钮1", T::Button, nullptr, 240, 8, 128, 24, "完成文本修改", 0, finishTextModifying, nullptr},
-    {"编辑框2", T::MultiLineEdit, nullptr, 0, 40, 368, 176, "", 0, nullptr, nullptr},
+    {"编辑框2", T::MultiLineEdit, nullptr, 0, 40, 368, 176, "", 0, nullptr, nullptr, "编辑框1"},
 };
 
 const ControlLayout kUpdateControls[] = {
@@ -98,9 +99,9 @@ constexpr DWORD kFixedFrame = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPC
 const WindowLayout kMainWindowLayout{
     "Morvath" VOSTREL_MAKER_ADDRESS "-Vostrel V1.0", 377, 313, kFixedFrame, kMainControls};
 const WindowLayout kTextEditorWindowLayout{
-    "Morvath--Vostrel文本编辑器", 380, 250, kFixedFrame, kTextEditorControls};
+    "Morvath--Vostrel文本编辑器", 380, 250, kFixedFrame, kTextEditorControls, true};
 const WindowLayout kTextModifierWindowLayout{
-    "Morvath--Vostrel文本修改器", 380, 250, kFixedFrame, kTextModifierControls};
+    "Morvath--Vostrel文本修改器", 380, 250, kFixedFrame, kTextModifierControls, true};
 const WindowLayout kUpdateWindowLayout{
     "在线更新中请稍后", 248, 128, kFixedFrame | WS_MINIMIZEBOX, kUpdateControls};
 

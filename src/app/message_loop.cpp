@@ -1,15 +1,18 @@
 #include "app/message_loop.h"
 
-#include <windows.h>
+#include "app/window.h"
 
 namespace vostrel {
 
+void dispatchMessage(MSG& message) {
+    if (handleDialogKeys(message)) return;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
 int runMessageLoop() {
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) dispatchMessage(message);
     return static_cast<int>(message.wParam);
 }
 
@@ -17,8 +20,7 @@ void processPendingMessages() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE) && message.message != WM_QUIT) {
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) break;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+        dispatchMessage(message);
     }
 }
 

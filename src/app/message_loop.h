@@ -1,6 +1,13 @@
 #pragma once
 
+#include <windows.h>
+
 namespace vostrel {
+
+// One message the way every loop of the tool handles it: keys of the windows
+// that take dialog keys through IsDialogMessageA, the rest translated and
+// dispatched.
+void dispatchMessage(MSG& message);
 
 // The application's one message loop; returns the exit code of WM_QUIT.
 int runMessageLoop();

@@ -42,7 +42,8 @@ ControlClass classOf(ControlType type) {
     case ControlType::Button:
         return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
     case ControlType::GroupBox:
-        return {"BUTTON", BS_GROUPBOX | WS_CLIPCHILDREN, 0};
+        // A container of tab stops: Tab walks into the controls it frames.
+        return {"BUTTON", BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
     case ControlType::Picture:
         return {"STATIC", SS_BITMAP, 0};
     case ControlType::WebView:
@@ -86,6 +87,14 @@ LRESULT CALLBACK pageProcedure(HWND page, UINT message, WPARAM wParam, LPARAM lP
         return SendMessageA(GetAncestor(page, GA_ROOT), message, wParam, lParam);
     }
     return DefWindowProcA(page, message, wParam, lParam);
+}
+
+// A multi-line edit sends its parent WM_NEXTDLGCTL for Tab; the group box that
+// frames one passes it on to the window, which moves the focus.
+LRESULT CALLBACK groupBoxProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                   DWORD_PTR) noexcept {
+    if (message == WM_NEXTDLGCTL) return SendMessageA(GetAncestor(box, GA_ROOT), message, wParam, lParam);
+    return DefSubclassProc(box, message, wParam, lParam);
 }
 
 int CALLBACK noteFontFound(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
@@ -167,6 +176,21 @@ int controlIdOf(const WindowLayout& layout, const char* name) {
 }
 
 int Window::openWindowCount() noexcept { return g_openWindows; }
+
+bool handleDialogKeys(MSG& message) noexcept {
+    if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !message.hwnd) return false;
+    HWND root = GetAncestor(message.hwnd, GA_ROOT);
+    char className[32] = {};
+    if (!root || !GetClassNameA(root, className, sizeof className) || std::strcmp(className, kFrameClass) != 0) {
+        return false;
+    }
+    auto* window = reinterpret_cast<Window*>(GetWindowLongPtrA(root, GWLP_USERDATA));
+    if (!window || !window->layout().dialogKeys) return false;
+    // Esc closes nothing here: in the multi-line body box it would post WM_CLOSE
+    // to the box's parent and throw away what was typed. The close box is the way out.
+    if (message.wParam == VK_ESCAPE && (message.message == WM_KEYDOWN || message.message == WM_KEYUP)) return true;
+    return IsDialogMessageA(root, &message) != FALSE;
+}
 
 Window::~Window() {
     if (window_) DestroyWindow(window_);
@@ -266,8 +290,17 @@ bool Window::createControls() noexcept {
         case ControlType::WebView:
             requestPageInBackground(row.caption);
             break;
+        case ControlType::GroupBox:
+            SetWindowSubclass(c, groupBoxProcedure, 0, 0);
+            break;
         default:
             break;
+        }
+    }
+    // The tab order is the order of the controls among their siblings.
+    for (size_t i = 0; i < layout_.controls.size(); ++i) {
+        if (const char* before = layout_.controls[i].tabAfter) {
+            SetWindowPos(controls_[i], control(before), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
     }
     return true;
@@ -309,15 +342,22 @@ LRESULT Window::onNotify(const NMHDR* header) noexcept {
 LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     switch (message) {
     case WM_CREATE:
-        if (!createControls()) return -1;
-        ++g_openWindows;
-        return 0;
+        return createControls() ? 0 : -1;
     case WM_COMMAND:
         onCommand(GET_WM_COMMAND_ID(wParam, lParam), GET_WM_COMMAND_HWND(wParam, lParam),
                   GET_WM_COMMAND_CMD(wParam, lParam));
         return 0;
     case WM_NOTIFY:
         return onNotify(reinterpret_cast<const NMHDR*>(lParam));
+    case WM_NEXTDLGCTL: {
+        // From a multi-line edit's Tab, as a dialog box would take it.
+        HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                   : GetNextDlgTabItem(window_, GetFocus(), wParam != 0);
+        if (!next) return 0;
+        if (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(next, EM_SETSEL, 0, -1);
+        SetFocus(next);
+        return 0;
+    }
     case WM_CTLCOLORSTATIC: {
         HWND c = reinterpret_cast<HWND>(lParam);
         const ControlLayout* row = rowOfId(GetDlgCtrlID(c));
@@ -326,19 +366,21 @@ LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexce
         if (row && row->type == ControlType::Hyperlink) SetTextColor(dc, RGB(0, 0, 255));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
-    case WM_DESTROY:
-        if (--g_openWindows == 0) PostQuitMessage(0);
-        return 0;
     }
     return defaultProcedure(message, wParam, lParam);
 }
 
 LRESULT CALLBACK Window::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     auto* self = reinterpret_cast<Window*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    // Counted from WM_NCCREATE to WM_NCDESTROY, the first and last message every
+    // window gets: a window whose WM_CREATE fails is destroyed with or without a
+    // WM_DESTROY (Windows sends one, Wine does not), and must leave the count as
+    // it found it rather than end the program while another window is open.
     if (message == WM_NCCREATE) {
         self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         self->window_ = window;
+        ++g_openWindows;
     }
     if (!self) return DefWindowProcA(window, message, wParam, lParam);
     LRESULT result = self->handleMessage(message, wParam, lParam);
@@ -346,6 +388,7 @@ LRESULT CALLBACK Window::windowProcedure(HWND window, UINT message, WPARAM wPara
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         self->window_ = nullptr;
         self->controls_.clear();
+        if (--g_openWindows == 0) PostQuitMessage(0);
     }
     return result;
 }

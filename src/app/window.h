@@ -37,6 +37,8 @@ struct ControlLayout {
     DWORD style;            // added to the type's own styles
     Handler onEvent;        // click; double-click for a list view
     Handler onRightButton;  // list view only
+    const char* tabAfter = nullptr;  // comes right after this control in the tab order
+                                     // (nullptr: in table order)
 };
 
 struct WindowLayout {
@@ -44,6 +46,7 @@ struct WindowLayout {
     int width, height;      // outer size
     DWORD style;
     std::span<const ControlLayout> controls;
+    bool dialogKeys = false;  // Tab walks the tab stops, as in a dialog box
 };
 
 // First control id; a control's id is this plus its row in the layout table.
@@ -91,6 +94,11 @@ private:
     HFONT font_ = nullptr;
     HBITMAP picture_ = nullptr;
 };
+
+// Keyboard messages for a window whose layout asks for dialog keys go through
+// IsDialogMessageA; true when it took the message. Every loop of the tool calls
+// this before it translates and dispatches a message.
+bool handleDialogKeys(MSG& message) noexcept;
 
 // Registers the window classes of the tool (the frame and the tab page) once.
 void registerWindowClasses();

@@ -42,8 +42,7 @@ void runModal(Dialog& dialog, Dialog*& current, HWND creationOwner, Handler crea
             quitCode = message.wParam;
             break;
         }
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+        dispatchMessage(message);
     }
     current = nullptr;
     if (owner && IsWindow(owner)) {
