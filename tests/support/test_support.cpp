@@ -21,10 +21,10 @@ double clockMs() {
     return static_cast<double>(counter.QuadPart) / perMs;
 }
 
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs, void (*pump)()) {
     DWORD start = GetTickCount();
     for (;;) {
-        pumpMessages();
+        pump();
         if (condition()) return true;
         if (static_cast<int>(GetTickCount() - start) >= timeoutMs) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);

@@ -13,16 +13,16 @@ namespace vostrel::test {
 // The title of the program's main window, by which the tests find it.
 inline constexpr char kMainCaption[] = "Morvathwww.morvath.example-Vostrel V1.0";
 
-// Polls the condition every 10 ms, handling this thread's messages meanwhile,
-// until it holds or the deadline passes. Returns whether it held.
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
-
-// Milliseconds from the performance counter, for the benchmark programs.
-double clockMs();
-
 // Handles this thread's pending messages once (no TranslateMessage: a test that
 // records keys must see them raw).
 void pumpMessages();
+
+// Polls the condition every 10 ms, handling this thread's messages meanwhile
+// with pump, until it holds or the deadline passes. Returns whether it held.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000, void (*pump)() = pumpMessages);
+
+// Milliseconds from the performance counter, for the benchmark programs.
+double clockMs();
 
 // The folder of the running test program (all programs of the build sit together).
 std::string programFolder();

@@ -150,6 +150,33 @@ protected:
         return box;
     }
 
+    // The menu item "抓取指定客户端"; its instruction is read and answered with OK.
+    void armCapture() {
+        PostMessageA(main, WM_COMMAND, kFirstMenuId + kCaptureMenuRow, 0);
+        HWND box = waitForBox(kNoticeTitle);
+        ASSERT_TRUE(box) << "no instruction";
+        EXPECT_EQ(messageBoxText(box), "在要使用快捷键的QT客户端按下F10");
+        pressOk(box);
+        ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
+    }
+
+    // F10 with the pointer at the centre of the window, once nothing covers it there;
+    // returns the capture's notice, answered with OK.
+    std::string captureAt(HWND target) {
+        RECT r{};
+        GetWindowRect(target, &r);
+        POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        SetCursorPos(centre.x, centre.y);
+        if (!waitUntil([&] { return WindowFromPoint(centre) == target; })) return "<covered>";
+        press(VK_F10);
+        HWND done = waitForBox(kNoticeTitle);
+        if (!done) return "<no capture>";
+        std::string text = messageBoxText(done);
+        pressOk(done);
+        waitUntil([&] { return !IsWindow(done); });
+        return text;
+    }
+
     TempFolder folder;
     ChildProcess client;
     ChildProcess program;
@@ -269,6 +296,27 @@ TEST_F(HotkeyRoad, ASecondKeyDuringTheMenuWaitRunsNestedAndBothFinish) {
     expectEffectsSince(mark, {logHas("guest m2 on") ? "guest m2 off" : "guest m2 on"});
 }
 
+// A held key repeats its key-down; the action runs once per press, however long
+// the key is held: here the repeats come after each action has finished.
+TEST_F(HotkeyRoad, AKeyHeldDownActsOnce) {
+    tick("选择框3");
+    pointAt(standin::memberListPoint(4));
+    for (int i = 0; i < 5; ++i) {
+        keybd_event(VK_F4, 0, 0, 0);
+        waitUntil([] { return false; }, 400);
+    }
+    keybd_event(VK_F4, 0, KEYEVENTF_KEYUP, 0);
+    expectEffectsSince(0, {"no-typing m4 on"});
+    expectNothingFor(500);
+    size_t menus = 0;
+    for (const std::string& line : splitLines(logText())) menus += line.rfind("menu", 0) == 0;
+    EXPECT_EQ(menus, 1u) << "one menu per press";
+
+    // Released, the key acts again.
+    press(VK_F4);
+    expectEffectsSince(1, {"no-typing m4 off"});
+}
+
 TEST_F(HotkeyRoad, F10CapturesTheWindowUnderThePointerOnce) {
     RECT before{};
     GetWindowRect(room, &before);
@@ -333,12 +381,95 @@ TEST_F(HotkeyRoad, F10OverTheToolItselfCapturesTheTool) {
     pressOk(done);
 }
 
-TEST_F(HotkeyRoad, F10HeldElsewhereIsReportedInsteadOfTheInstruction) {
+// Over a child control F10 takes the control's top-level window, and the control
+// keeps its size inside it: the room, not its send button; the tool, not its list.
+TEST_F(HotkeyRoad, F10OverAChildControlCapturesItsTopLevelWindow) {
+    HWND button = FindWindowExA(room, nullptr, "Button", nullptr);
+    ASSERT_TRUE(button) << "the room window has no child control";
+    RECT buttonBefore = rectInParent(button);
+    armCapture();
+    SetWindowPos(room, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_EQ(captureAt(button), "客户端窗口大小已经调整请勿在做改变");
+    RECT r{};
+    GetWindowRect(room, &r);
+    EXPECT_EQ(r.right - r.left, 802);
+    EXPECT_EQ(r.bottom - r.top, 582);
+    RECT buttonAfter = rectInParent(button);
+    EXPECT_EQ(GetParent(button), room);
+    EXPECT_EQ(buttonAfter.right - buttonAfter.left, buttonBefore.right - buttonBefore.left);
+    EXPECT_EQ(buttonAfter.bottom - buttonAfter.top, buttonBefore.bottom - buttonBefore.top);
+
+    HWND list = control("超级列表框1");
+    RECT listBefore = rectInParent(list);
+    armCapture();
+    SetWindowPos(main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_EQ(captureAt(list), "客户端窗口大小已经调整请勿在做改变");
+    GetWindowRect(main, &r);
+    EXPECT_EQ(r.right - r.left, 802);
+    EXPECT_EQ(r.bottom - r.top, 582);
+    RECT listAfter = rectInParent(list);
+    EXPECT_EQ(listAfter.left, listBefore.left);
+    EXPECT_EQ(listAfter.top, listBefore.top);
+    EXPECT_EQ(listAfter.right, listBefore.right);
+    EXPECT_EQ(listAfter.bottom, listBefore.bottom);
+}
+
+// F10 becomes live only once its instruction has been answered: pressed with the
+// pointer on the instruction's OK button it captures nothing.
+TEST_F(HotkeyRoad, F10IsNotLiveWhileItsInstructionIsOpen) {
+    PostMessageA(main, WM_COMMAND, kFirstMenuId + kCaptureMenuRow, 0);
+    HWND box = waitForBox(kNoticeTitle);
+    ASSERT_TRUE(box);
+    HWND ok = GetDlgItem(box, IDOK);
+    ASSERT_TRUE(ok);
+    RECT okBefore{}, boxBefore{};
+    GetWindowRect(ok, &okBefore);
+    GetWindowRect(box, &boxBefore);
+    SetCursorPos((okBefore.left + okBefore.right) / 2, (okBefore.top + okBefore.bottom) / 2);
+    // The keys go to a window of this test, as to any program in front: an F10
+    // that is no hotkey must not put the instruction into its keyboard menu mode.
+    HWND front = CreateWindowExA(0, "STATIC", "front", WS_POPUP | WS_VISIBLE, 0, 0, 8, 8, nullptr, nullptr,
+                                 nullptr, nullptr);
+    SetForegroundWindow(front);
+    press(VK_F10);
+    auto otherBoxes = [&] {
+        int count = 0;
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, nullptr, kNoticeTitle)) != nullptr;) {
+            count += w != box && IsWindowVisible(w);
+        }
+        return count;
+    };
+    EXPECT_FALSE(waitUntil([&] { return otherBoxes() > 0; }, 800)) << "F10 captured while its instruction was open";
+    RECT okAfter{}, boxAfter{};
+    GetWindowRect(ok, &okAfter);
+    GetWindowRect(box, &boxAfter);
+    EXPECT_EQ(okAfter.right - okAfter.left, okBefore.right - okBefore.left);
+    EXPECT_EQ(boxAfter.right - boxAfter.left, boxBefore.right - boxBefore.left);
+    EXPECT_EQ(messageBoxText(box), "在要使用快捷键的QT客户端按下F10");
+    pressOk(box);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
+    DestroyWindow(front);
+
+    // Answered: now F10 captures.
+    SetWindowPos(room, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_EQ(captureAt(room), "客户端窗口大小已经调整请勿在做改变");
+    RECT r{};
+    GetWindowRect(room, &r);
+    EXPECT_EQ(r.right - r.left, 802);
+}
+
+// The instruction comes first; a taken F10 is reported when the user has read it.
+TEST_F(HotkeyRoad, F10HeldElsewhereIsReportedAfterTheInstruction) {
     HeldKey f10(VK_F10);
     ASSERT_TRUE(f10.held());
     PostMessageA(main, WM_COMMAND, kFirstMenuId + kCaptureMenuRow, 0);
     HWND box = waitForBox(kNoticeTitle);
     ASSERT_TRUE(box);
+    EXPECT_EQ(messageBoxText(box), "在要使用快捷键的QT客户端按下F10");
+    pressOk(box);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
+    box = waitForBox(kNoticeTitle);
+    ASSERT_TRUE(box) << "F10 is taken and nobody said so";
     EXPECT_EQ(messageBoxText(box), "快捷键F10已被其他程序占用，无法使用，请先关闭占用它的程序");
     pressOk(box);
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));

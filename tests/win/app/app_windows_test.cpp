@@ -1,6 +1,7 @@
 // The four windows, read back through Win32 after they were created: captions,
 // classes, parents, places and sizes, styles, list columns and the menu.
 #include "app/layouts.h"
+#include "app/message_loop.h"
 #include "app/windows.h"
 
 #include "test_support.h"
@@ -238,6 +239,66 @@ TEST(DialogLayouts, UpdateWindowWithItsButtonBelowTheBottomEdge) {
     RECT client{};
     GetClientRect(dialog.handle(), &client);
     EXPECT_GT(rectInParent(dialog.control("按钮1")).top, client.bottom);
+}
+
+void press(BYTE key) {
+    keybd_event(key, 0, 0, 0);
+    keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+}
+
+// The earlier tests closed the last window of this thread, which posts WM_QUIT;
+// the tool's pump leaves it queued, and it would hold back every key behind it.
+void dropQuit() {
+    MSG quit;
+    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
+// Real keys into the editor, handled the way the tool's loops handle them.
+TEST(EditorKeys, TabWalksTitleBodyButtonAndEnterInTheBodyStartsALine) {
+    dropQuit();
+    Window editor(kTextEditorWindowLayout);
+    ASSERT_TRUE(editor.create(nullptr));
+    ShowWindow(editor.handle(), SW_SHOW);
+    SetForegroundWindow(editor.handle());
+    SetFocus(editor.control("编辑框1"));
+    auto focusIs = [&](const char* name) {
+        return test::waitUntil([&] { return GetFocus() == editor.control(name); }, 2000, processPendingMessages);
+    };
+    ASSERT_TRUE(focusIs("编辑框1"));
+    press('A');
+    press(VK_TAB);
+    EXPECT_TRUE(focusIs("编辑框2")) << "Tab from the title";
+    press('B');
+    press(VK_RETURN);
+    press('C');
+    EXPECT_TRUE(test::waitUntil([&] { return editor.text("编辑框2") == "b\r\nc"; }, 2000, processPendingMessages))
+        << editor.text("编辑框2");
+    press(VK_TAB);
+    EXPECT_TRUE(focusIs("按钮1")) << "Tab from the body";
+    press(VK_TAB);
+    EXPECT_TRUE(focusIs("编辑框1")) << "Tab from the button";
+    EXPECT_EQ(editor.text("编辑框1"), "a");
+    EXPECT_TRUE(IsWindow(editor.handle()));
+}
+
+// A window whose controls cannot be built is no open window: it neither lowers
+// the count nor ends the program while another window is open.
+TEST(WindowCount, AWindowThatFailsToBuildLeavesTheCountAndPostsNoQuit) {
+    dropQuit();
+    Window open(kTextModifierWindowLayout);
+    ASSERT_TRUE(open.create(nullptr));
+    int before = Window::openWindowCount();
+    ASSERT_GE(before, 1);
+    const ControlLayout broken[] = {
+        {"编辑框1", ControlType::Edit, "no such parent", 0, 0, 10, 10, "", 0, nullptr, nullptr},
+    };
+    const WindowLayout layout{"broken", 100, 100, WS_OVERLAPPED, broken};
+    Window failing(layout);
+    EXPECT_FALSE(failing.create(nullptr));
+    EXPECT_EQ(Window::openWindowCount(), before);
+    MSG quit;
+    EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the failed window ended the program";
 }
 
 }  // namespace
