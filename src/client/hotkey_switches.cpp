@@ -84,9 +84,11 @@ void updateKeyWatch() {
 
 void runGated(size_t row) {
     KeyGate& gate = g_gates[row];
-    // The hook has seen the key-down before its hotkey message is posted. Without
-    // a hook every hotkey message counts as a press.
-    bool fresh = gate.presses != gate.answered || !g_keyWatch;
+    // The hook sees a key-down before its hotkey message is posted. A key the hook
+    // last saw up, with no new press, means the hook saw nothing (Windows drops a
+    // hook that answers too slowly): then, as without a hook, every hotkey message
+    // counts as a press rather than the key doing nothing.
+    bool fresh = gate.presses != gate.answered || !gate.down || !g_keyWatch;
     gate.answered = gate.presses;
     if (!fresh || gate.running) return;
     gate.running = true;
