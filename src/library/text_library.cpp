@@ -142,7 +142,8 @@ std::optional<std::string> readWholeFile(const std::string& path) {
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return std::nullopt;
+    // A file of 1 to 2 GB cannot be held by a 32-bit process: it is no library.
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > library::kMaxFileBytes) return std::nullopt;
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     size_t done = 0;
     while (done < bytes.size()) {

@@ -21,6 +21,8 @@ constexpr char kLoadFailed[] = "读取失败:无法读取文件 ";
 constexpr char kLoadFailedListKept[] = "\r\n列表没有改动";
 constexpr char kSaveFailed[] = "保存失败:无法写入文件 ";
 constexpr char kSaveFailedFileKept[] = "\r\n原来的文件没有改动";
+// A library of 100,000 texts is about 30 MB; a larger file is no library.
+constexpr long long kMaxFileBytes = 64ll * 1024 * 1024;
 }  // namespace library
 
 // The default library, loaded at start-up. A missing file is a first run: an
@@ -43,8 +45,8 @@ bool writeListToFile(HWND list, const std::string& path);
 // Replaces every row of the list by the rows the bytes describe.
 void readListFromBytes(HWND list, std::string_view bytes);
 
-// The whole file; nothing when it cannot be opened or read (an empty file is an
-// empty text).
+// The whole file; nothing when it cannot be opened or read, or is larger than
+// library::kMaxFileBytes (an empty file is an empty text).
 std::optional<std::string> readWholeFile(const std::string& path);
 
 // Writes the bytes to a temporary file beside the target, flushes it and renames

@@ -188,5 +188,20 @@ TEST_F(TextList, ReadWholeFileTellsEmptyFromUnreadable) {
     EXPECT_EQ(readWholeFile(folder.path()), std::nullopt);
 }
 
+TEST_F(TextList, AFileAbove64MBIsNotReadAtAll) {
+    // A 32-bit process cannot hold a file of 1 to 2 GB: the load must refuse it,
+    // not try. The file is sparse, made in an instant.
+    std::string path = folder.file("huge.txt");
+    {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER size{};
+        size.QuadPart = library::kMaxFileBytes + 1;
+        EXPECT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+        CloseHandle(file);
+    }
+    EXPECT_FALSE(readWholeFile(path).has_value());
+}
+
 }  // namespace
 }  // namespace vostrel
