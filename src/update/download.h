@@ -44,7 +44,7 @@ struct DownloadTask {
     DownloadNotify notify = nullptr;
     int readBufferSize = 4096;     // INTERNET_OPTION_READ_BUFFER_SIZE of the request
     int connectRetries = 5;        // INTERNET_OPTION_CONNECT_RETRIES
-    int writeBufferKb = 10240;     // received bytes go to the file once this many KB have gathered
+    int writeBufferKb = 10240;     // at most this many KB are held before they go to the file
 };
 
 struct Transfer;  // what the worker thread shares with the component
