@@ -115,7 +115,8 @@ bool holdsWindowsProgram(const std::string& path) {
     unsigned char header[64] = {};
     if (!file || !readAt(file.get(), 0, reinterpret_cast<char*>(header), sizeof header)) return false;
     if (header[0] != 'M' || header[1] != 'Z') return false;
-    std::int64_t peAt = header[0x3C] | header[0x3D] << 8 | header[0x3E] << 16 | static_cast<std::int64_t>(header[0x3F]) << 24;
+    std::int64_t peAt = header[0x3C] | header[0x3D] << 8 | header[0x3E] << 16 |
+                        static_cast<std::int64_t>(header[0x3F]) << 24;
     char signature[4] = {};
     return readAt(file.get(), peAt, signature, sizeof signature) && std::memcmp(signature, "PE\0\0", 4) == 0;
 }
@@ -211,8 +212,9 @@ void transferFile(Transfer& t) {
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return failed(0);
 
-    // Each block goes to the file as it arrives: gathering megabytes first sent
-    // every byte out to memory and back, and cost a sixth of the throughput.
+    // Each block goes to the file as it arrives, while it is still in the cache:
+    // gathering megabytes first sent every byte out to memory and back, and the
+    // component fell behind a bare loop that writes as it reads.
     size_t readBlock = kReadBlock;
     if (task.writeBufferKb > 0 && static_cast<size_t>(task.writeBufferKb) * 1024 < readBlock) {
         readBlock = static_cast<size_t>(task.writeBufferKb) * 1024;
