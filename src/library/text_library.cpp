@@ -21,11 +21,6 @@ std::string programFolder() {
     return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
 }
 
-std::string folderOf(const std::string& path) {
-    size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
 std::wstring wide(const std::string& text) {
     int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
     if (length <= 0) return {};
@@ -158,11 +153,12 @@ std::optional<std::string> readWholeFile(const std::string& path) {
 }
 
 bool replaceFileContents(const std::string& path, std::string_view bytes) {
-    char temporary[MAX_PATH] = {};
-    if (!GetTempFileNameA(folderOf(path).c_str(), "vst", 0, temporary)) return false;
-    auto removeTemporary = scopeExit([&] { DeleteFileA(temporary); });
+    // Named after the library, so that what a save killed part-way left behind is
+    // known and goes at the next save of it (CREATE_ALWAYS replaces it).
+    const std::string temporary = path + library::kSavingSuffix;
+    auto removeTemporary = scopeExit([&] { DeleteFileA(temporary.c_str()); });
     {
-        UniqueFile file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+        UniqueFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                     nullptr));
         if (!file || !writeAll(file.get(), bytes) || !FlushFileBuffers(file.get())) return false;
     }
