@@ -29,14 +29,16 @@ size_t accessorLoop(RemoteListView& view) {
     return bytes;
 }
 
+// The helper is of this program's bitness: the SDK's record is the one it reads.
 size_t bareRemoteLoop(HWND list, HANDLE process) {
-    char* block = static_cast<char*>(VirtualAllocEx(process, nullptr, 40 + 260, MEM_COMMIT, PAGE_READWRITE));
+    constexpr size_t kRecord = (sizeof(LVITEMA) + 15) & ~size_t{15};
+    char* block = static_cast<char*>(VirtualAllocEx(process, nullptr, kRecord + 260, MEM_COMMIT, PAGE_READWRITE));
     if (!block) return 0;
     size_t bytes = 0;
-    ListItemRecord record{};
+    LVITEMA record{};
     record.mask = LVIF_TEXT;
     record.cchTextMax = list_view::kTextCapacity;
-    record.pszText = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(block + 40));
+    record.pszText = block + kRecord;
     char text[261] = {};
     for (int item = 0; item < kRows; ++item) {
         for (int column = 0; column < kColumns; ++column) {
@@ -44,7 +46,7 @@ size_t bareRemoteLoop(HWND list, HANDLE process) {
             record.iSubItem = column;
             WriteProcessMemory(process, block, &record, sizeof record, nullptr);
             if (SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(block))) {
-                ReadProcessMemory(process, block + 40, text, 260, nullptr);
+                ReadProcessMemory(process, block + kRecord, text, 260, nullptr);
                 bytes += strnlen(text, 260);
             }
         }
