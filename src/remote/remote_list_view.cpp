@@ -428,12 +428,15 @@ LRESULT RemoteListView::exchange(const Exchange& e, Record& record, std::string&
 
     const int recordBytes = recordSize<Record>(remoteLayout_);
     recordAddress_ = &record;
-    itemBlock_ = memory_.allocate(process_, recordBytes);
-    textBlock_ = nullptr;
-    int textSize = 0;
-    if (e.text == TextUse::read) textSize = e.textBlockSize;
-    if (e.text == TextUse::write) textSize = static_cast<int>(e.textIn->size()) + 1;
-    if (textSize > 0) textBlock_ = memory_.allocate(process_, textSize);
+    size_t textSize = 0;
+    if (e.text == TextUse::read) textSize = static_cast<size_t>(e.textBlockSize);
+    if (e.text == TextUse::write) textSize = e.textIn->size() + 1;
+    // One block holds the record and, after it, the text: every allocation and
+    // release is a trip to the other process, and they cost as much as the message.
+    const size_t textOffset = textSize > 0 ? kLargestRecord + 8 : 0;
+    const size_t blockSize = textSize > 0 ? textOffset + textSize : static_cast<size_t>(recordBytes);
+    itemBlock_ = blockSize <= 0x7FFFFFFF ? memory_.allocate(process_, static_cast<int>(blockSize)) : nullptr;
+    textBlock_ = itemBlock_ && textSize > 0 ? static_cast<char*>(itemBlock_) + textOffset : nullptr;
 
     LRESULT result = e.refused;
     // Without its blocks the exchange is not sent: an address of 0 handed to another
@@ -443,7 +446,7 @@ LRESULT RemoteListView::exchange(const Exchange& e, Record& record, std::string&
         alignas(8) unsigned char bytes[kLargestRecord];
         encode(record, remoteLayout_, bytes);
         bool written = e.text != TextUse::write ||
-                       memory_.writeMemory(process_, textBlock_, e.textIn->c_str(), textSize);
+                       memory_.writeMemory(process_, textBlock_, e.textIn->c_str(), static_cast<int>(textSize));
         if (written && memory_.writeMemory(process_, itemBlock_, bytes, recordBytes)) {
             result = send(e.message, e.wParam, reinterpret_cast<LPARAM>(itemBlock_));
             if (e.readRecordBack) {
@@ -451,12 +454,11 @@ LRESULT RemoteListView::exchange(const Exchange& e, Record& record, std::string&
                 decode(reinterpret_cast<const unsigned char*>(answer.data()), remoteLayout_, record);
             }
             if (e.text == TextUse::read && result && textOut) {
-                std::string text = memory_.readMemory(process_, textBlock_, textSize);
+                std::string text = memory_.readMemory(process_, textBlock_, static_cast<int>(textSize));
                 *textOut = readText(text.data(), text.size(), e.textLimit);
             }
         }
     }
-    if (textBlock_) memory_.release(process_, textBlock_);
     if (itemBlock_) memory_.release(process_, itemBlock_);
     return result;
 }
