@@ -84,17 +84,22 @@ bool writeListToFile(HWND list, const std::string& path) {
     if (!view.attach(list)) return false;
     int columns = view.getColumnCount();
     int rows = view.getItemCount();
-    std::vector<TextRow> records(static_cast<size_t>(rows > 0 ? rows : 0));
+    // The records are made as the cells are read, with no copy of the rows between.
+    std::string bytes;
+    std::string cell;
     for (int r = 0; r < rows; ++r) {
-        TextRow& row = records[static_cast<size_t>(r)];
-        row.cells.reserve(static_cast<size_t>(columns > 1 ? columns : 1));
-        // Whole texts: the accessor's getItemText stops at 249 bytes and can
-        // split a double-byte character there.
-        // The image and the item data come with the title, in one exchange.
-        row.cells.push_back(view.getFullItemText(r, 0, &row.image, &row.data));
-        for (int c = 1; c < columns; ++c) row.cells.push_back(view.getFullItemText(r, c));
+        // Whole texts: the accessor's getItemText stops at 249 bytes and can split
+        // a double-byte character there. The image and the item data come with the
+        // title, in one exchange.
+        int image = -1, data = 0;
+        view.getFullItemText(r, 0, cell, &image, &data);
+        appendTextRecord(bytes, true, image, data, cell);
+        for (int c = 1; c < columns; ++c) {
+            view.getFullItemText(r, c, cell);
+            appendTextRecord(bytes, false, -1, 0, cell);
+        }
     }
-    return replaceFileContents(path, encodeTextRows(records));
+    return replaceFileContents(path, bytes);
 }
 
 void readListFromBytes(HWND list, std::string_view bytes) {

@@ -44,14 +44,13 @@ std::string readText(const char* bytes, size_t size, size_t limit) {
     return std::string(bytes, end);
 }
 
-std::string toGbk(const wchar_t* text, size_t length) {
-    if (length == 0) return std::string();
+void toGbk(const wchar_t* text, size_t length, std::string& out) {
     // Code page 936 takes at most two bytes for a UTF-16 unit.
-    std::string out(length * 2, '\0');
-    int size = WideCharToMultiByte(kGbkCodePage, 0, text, static_cast<int>(length), out.data(),
-                                   static_cast<int>(out.size()), nullptr, nullptr);
+    out.resize(length * 2);
+    int size = length == 0 ? 0
+                           : WideCharToMultiByte(kGbkCodePage, 0, text, static_cast<int>(length), out.data(),
+                                                 static_cast<int>(out.size()), nullptr, nullptr);
     out.resize(size > 0 ? static_cast<size_t>(size) : 0);
-    return out;
 }
 
 // LVM_GETITEMW with the buffer growing until the text came back whole. A wide copy
@@ -64,16 +63,16 @@ bool getWideItem(HWND list, LVITEMW& item, std::wstring& buffer, std::string& te
         if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return false;
         // The control may point the record at a text of its own instead of filling ours.
         if (item.pszText != buffer.data()) {
-            text = item.pszText ? toGbk(item.pszText, std::wcslen(item.pszText)) : std::string();
+            toGbk(item.pszText, item.pszText ? std::wcslen(item.pszText) : 0, text);
             return true;
         }
         size_t length = wcsnlen(buffer.data(), capacity);
         if (length + 1 < capacity) {
-            text = toGbk(buffer.data(), length);
+            toGbk(buffer.data(), length, text);
             return true;
         }
     }
-    text = toGbk(buffer.data(), wcsnlen(buffer.data(), buffer.size()));
+    toGbk(buffer.data(), wcsnlen(buffer.data(), buffer.size()), text);
     return true;
 }
 
@@ -525,6 +524,12 @@ std::string RemoteListView::getItemText(int item, int subitem) {
 }
 
 std::string RemoteListView::getFullItemText(int item, int subitem, int* image, int* param) {
+    std::string text;
+    getFullItemText(item, subitem, text, image, param);
+    return text;
+}
+
+void RemoteListView::getFullItemText(int item, int subitem, std::string& text, int* image, int* param) {
     ListItemRecord& record = this->item();
     const bool alsoValues = image || param;
     record.iItem = item;
@@ -534,7 +539,7 @@ std::string RemoteListView::getFullItemText(int item, int subitem, int* image, i
         record.iImage = -1;
         record.lParam = 0;
     }
-    std::string text;
+    text.clear();
     if (!remoteMode_) {
         readWideLocal(record, text);
     } else {
@@ -556,7 +561,6 @@ std::string RemoteListView::getFullItemText(int item, int subitem, int* image, i
     }
     if (image) *image = record.iImage;
     if (param) *param = static_cast<int>(record.lParam);
-    return text;
 }
 
 std::string RemoteListView::getItemTextOf(int item, int subitem, HWND window) {

@@ -227,6 +227,8 @@ public:
     // the image index and the item parameter come back from the same exchange. A
     // list of this process is read wide and the text given in code page 936.
     std::string getFullItemText(int item, int subitem = 0, int* image = nullptr, int* param = nullptr);
+    // The same into the caller's text, whose buffer is reused.
+    void getFullItemText(int item, int subitem, std::string& text, int* image = nullptr, int* param = nullptr);
 
     HWND window() const { return window_; }
     HANDLE process() const { return process_; }
