@@ -26,8 +26,13 @@ enum MenuRow { kAdd = 0, kChange, kSave, kLoad, kDelete, kClear };
 std::string rowsText(const std::vector<TextRow>& rows) {
     std::string out;
     for (const TextRow& row : rows) {
-        out += "[" + std::to_string(row.image) + "," + std::to_string(row.data);
-        for (const std::string& cell : row.cells) out += ",'" + gbkToUtf8(cell.substr(0, 60)) + "'(" + std::to_string(cell.size()) + ")";
+        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "[" + std::string.
+        out += '[';
+        out += std::to_string(row.image) + "," + std::to_string(row.data);
+        for (const std::string& cell : row.cells) {
+            out += ",'";
+            out += gbkToUtf8(cell.substr(0, 60)) + "'(" + std::to_string(cell.size()) + ")";
+        }
         out += "]\n";
     }
     return out;

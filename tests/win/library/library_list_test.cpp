@@ -21,7 +21,11 @@ using test::writeFileBytes;
 std::string rowsText(const std::vector<TextRow>& rows) {
     std::string out;
     for (const TextRow& row : rows) {
-        out += "[" + std::to_string(row.image) + "," + std::to_string(row.data);
+        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "[" + std::string.
+        out += '[';
+        out += std::to_string(row.image);
+        out += ',';
+        out += std::to_string(row.data);
         for (const std::string& cell : row.cells) out += ",'" + test::gbkToUtf8(cell).substr(0, 40) + "'(" +
                                                         std::to_string(cell.size()) + ")";
         out += "]\n";
