@@ -12,6 +12,8 @@ namespace vostrel {
 
 namespace library {
 constexpr char kDefaultFileName[] = "morvath.txt";
+// The temporary file of a save: the library's name with this after it.
+constexpr char kSavingSuffix[] = ".saving";
 constexpr char kLoadPrompt[] = "填写您需要读取的完整文件名如:morvath.txt [读取的文件必须是与本软件在同一目录]";
 constexpr char kLoadTitle[] = "QT语音-Vostrel读取";
 constexpr char kSavePrompt[] = "填写您需要保存的完整文件名如:morvath.txt [保存的文件将默认保存在与本软件同一目录]";
@@ -49,8 +51,8 @@ void readListFromBytes(HWND list, std::string_view bytes);
 // library::kMaxFileBytes (an empty file is an empty text).
 std::optional<std::string> readWholeFile(const std::string& path);
 
-// Writes the bytes to a temporary file beside the target, flushes it and renames
-// it over the target. On failure the target is as it was and the temporary file
+// Writes the bytes to a temporary file beside the target (its name + ".saving"),
+// flushes it and renames it over the target. On failure the target is as it was and the temporary file
 // is gone.
 bool replaceFileContents(const std::string& path, std::string_view bytes);
 

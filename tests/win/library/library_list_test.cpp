@@ -123,6 +123,25 @@ TEST_F(TextList, SaveKeepsBodiesLongerThan249BytesWhole) {
     EXPECT_EQ(readFileBytes(path), encodeTextRows(rows));
 }
 
+// Windows' list view answers an ANSI read whose double-byte text does not fit with
+// an empty text: the cells the modifier and the send read, and the save, must
+// still come whole.
+TEST_F(TextList, CellReadsAndTheSaveKeepDoubleByteTextsWholeWhereAnsiReadsComeBackEmpty) {
+    std::string body;
+    for (int i = 0; i < 300; ++i) body += "中";  // 600 bytes, 300 characters
+    std::vector<TextRow> rows = {
+        {{"标题" + std::string(120, '.'), body}},
+        {{body.substr(0, 254), "短"}, -1, 3},  // 127 characters in 254 bytes
+    };
+    readListFromBytes(list, encodeTextRows(rows));
+    test::answerAnsiReadsLikeWindows(list);
+    EXPECT_EQ(cellText(list, 0, 1), body);
+    EXPECT_EQ(cellText(list, 1, 0), body.substr(0, 254));
+    std::string path = folder.path() + "/morvath.txt";
+    ASSERT_TRUE(writeListToFile(list, path));
+    EXPECT_EQ(readFileBytes(path), encodeTextRows(rows));
+}
+
 TEST_F(TextList, SavedFileReloadsToTheSameRowsInTheSameOrder) {
     for (int i = 0; i < 20; ++i) {
         int row = appendRow(list);
@@ -182,6 +201,17 @@ TEST_F(TextList, FailedSaveLeavesTheOldFileAndNoTemporaryFile) {
 
     // A folder that does not exist.
     EXPECT_FALSE(writeListToFile(list, folder.path() + "/missing/morvath.txt"));
+}
+
+// A save killed part-way leaves its temporary file, named after the library: the
+// next save of that library takes it away.
+TEST_F(TextList, SaveRemovesTheTemporaryFileAKilledSaveLeft) {
+    appendRow(list);
+    setCellText(list, 0, 0, "new");
+    std::string path = folder.path() + "/morvath.txt";
+    ASSERT_TRUE(writeFileBytes(path + ".saving", "half a libr"));
+    ASSERT_TRUE(writeListToFile(list, path));
+    EXPECT_EQ(filesIn(folder.path()), std::vector<std::string>{"morvath.txt"});
 }
 
 TEST_F(TextList, ReadWholeFileTellsEmptyFromUnreadable) {
