@@ -8,6 +8,11 @@
 namespace vostrel {
 
 constexpr bool isGbkLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+// The second byte of a double-byte character: never a byte below 0x40, so never
+// '/', ':' or any other character with a meaning in a path.
+constexpr bool isGbkTrailByte(unsigned char byte) {
+    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFE);
+}
 
 // Removes leading and trailing ASCII spaces and full-width spaces (A1 A1). A full
 // width space is only recognised where a character starts, so the trail byte of

@@ -21,6 +21,16 @@ constexpr char kFailedPrefix[] = "\xCF\xC2\xD4\xD8\xCA\xA7\xB0\xDC\xA3\xBA";    
 constexpr char kServerAnswered[] = "\xB7\xFE\xCE\xF1\xC6\xF7\xB7\xB5\xBB\xD8";                         // 服务器返回
 constexpr char kTransferBroken[] = "\xB4\xAB\xCA\xE4\xD6\xD0\xB6\xCF";                                 // 传输中断
 constexpr char kBadProgramName[] = "\xB3\xCC\xD0\xF2\xC3\xFB\xD7\xD6\xCE\xDE\xD0\xA7";                 // 程序名字无效
+constexpr char kEmptyFile[] = "\xCE\xC4\xBC\xFE\xCE\xAA\xBF\xD5";                                     // 文件为空
+constexpr char kNotAProgram[] = "\xB2\xBB\xCA\xC7\xBF\xC9\xD6\xB4\xD0\xD0\xB3\xCC\xD0\xF2";             // 不是可执行程序
+
+// A count kept as a double, back as a 64-bit integer: a size announced as
+// 9223372036854775807 is 2^63 as a double, one past the largest integer.
+std::int64_t wholeCount(double value) {
+    constexpr double kTwoTo63 = 9223372036854775808.0;
+    if (!(value > 0)) return 0;
+    return value >= kTwoTo63 ? INT64_MAX : static_cast<std::int64_t>(value);
+}
 
 // value / unit in hundredths, halves away from zero, without overflowing for any
 // positive 64-bit value: the remainder is below 2^30, so remainder * 200 fits.
@@ -74,7 +84,8 @@ ProgressLabels formatProgress(const ProgressSample& sample) {
     bool sizeKnown = sample.totalBytes > 0;
     if (sizeKnown) {
         double percent = std::round(static_cast<double>(sample.downloadedBytes) / sample.totalBytes * 100.0);
-        labels.barPosition = static_cast<int>(percent);
+        // More bytes than announced never take the bar past its end.
+        labels.barPosition = percent >= 100 ? 100 : percent > 0 ? static_cast<int>(percent) : 0;
         labels.progress = kProgressPrefix + std::to_string(labels.barPosition) + "%";
     } else {
         labels.progress = std::string(kProgressPrefix) + kUnknown;
@@ -83,7 +94,7 @@ ProgressLabels formatProgress(const ProgressSample& sample) {
     labels.speed = kSpeedPrefix + sizeText(sample.bytesThisTransfer) + kPerSecond;
 
     labels.downloaded = kDownloadedPrefix + sizeText(sample.downloadedBytes) + "/" +
-                        (sizeKnown ? sizeText(static_cast<std::int64_t>(sample.totalBytes)) : kUnknown);
+                        (sizeKnown ? sizeText(wholeCount(sample.totalBytes)) : kUnknown);
 
     labels.elapsed = kElapsedPrefix + std::to_string(sample.hours) + kHoursLong + std::to_string(sample.minutes) +
                      kMinutesLong + std::to_string(sample.seconds) + kSeconds;
@@ -92,16 +103,18 @@ ProgressLabels formatProgress(const ProgressSample& sample) {
     if (sizeKnown && left <= 0) {
         labels.remaining = remainingTimeText(0);
     } else if (sizeKnown && sample.bytesAllTransfers > 0) {
-        labels.remaining = remainingTimeText(
-            static_cast<std::int64_t>(std::floor(left / static_cast<double>(sample.bytesAllTransfers))));
+        labels.remaining =
+            remainingTimeText(wholeCount(std::floor(left / static_cast<double>(sample.bytesAllTransfers))));
     } else {
         labels.remaining = std::string(kRemainingPrefix) + kUnknown;
     }
     return labels;
 }
 
-std::string downloadFailedText(std::int64_t httpStatus) {
-    if (httpStatus > 0 && httpStatus != 200) return kFailedPrefix + (kServerAnswered + std::to_string(httpStatus));
+std::string downloadFailedText(std::int64_t failure) {
+    if (failure > 0 && failure != 200) return kFailedPrefix + (kServerAnswered + std::to_string(failure));
+    if (failure == downloadFailure::kEmpty) return std::string(kFailedPrefix) + kEmptyFile;
+    if (failure == downloadFailure::kNotAProgram) return std::string(kFailedPrefix) + kNotAProgram;
     return std::string(kFailedPrefix) + kTransferBroken;
 }
 

@@ -19,7 +19,7 @@ const std::string& columnText(const ItemRecord& record, std::int32_t column) {
     return index < record.subitemTexts.size() ? record.subitemTexts[index] : empty;
 }
 
-int compareNumbers(std::int32_t a, std::int32_t b) { return a < b ? -1 : (a > b ? 1 : 0); }
+int compareNumbers(std::int64_t a, std::int64_t b) { return a < b ? -1 : (a > b ? 1 : 0); }
 
 }  // namespace
 

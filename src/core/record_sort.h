@@ -11,7 +11,7 @@ struct ItemRecord {
     std::string text;                         // column 0
     std::int32_t image = 0;
     std::int32_t check = 0;                   // state image index - 1: -1 none, 0 clear, 1 ticked
-    std::int32_t param = 0;
+    std::int64_t param = 0;                   // lParam, as wide as the list's process has it
     std::int32_t indent = 0;
     std::vector<std::string> subitemTexts;    // columns 1 ... n-1
     std::vector<std::int32_t> subitemImages;  // columns 1 ... n-1

@@ -30,6 +30,15 @@ void appendRecord(std::string& out, char kind, std::int32_t image, std::int32_t 
 
 }  // namespace
 
+void appendTextRecord(std::string& out, bool startsRow, std::int32_t image, std::int32_t data,
+                      std::string_view text) {
+    if (startsRow) {
+        appendRecord(out, 0, image, data, text);
+    } else {
+        appendRecord(out, 1, kNoImage, 0, text);
+    }
+}
+
 std::string encodeTextRows(const std::vector<TextRow>& rows) {
     std::size_t size = 0;
     for (const TextRow& row : rows) {

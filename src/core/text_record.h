@@ -22,6 +22,10 @@ struct TextRow {
 
 // A cell cannot hold a NUL in this format: it is written up to its first NUL.
 std::string encodeTextRows(const std::vector<TextRow>& rows);
+// One record appended to out: a row's start (its column 0, image and data) or its
+// next column. For writers that make the bytes as they read the cells.
+void appendTextRecord(std::string& out, bool startsRow, std::int32_t image, std::int32_t data,
+                      std::string_view text);
 
 // Never reads past the end. An incomplete last record (cut short inside its head
 // or before either NUL) is dropped; a further column before any row start has no

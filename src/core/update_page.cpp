@@ -67,8 +67,11 @@ bool isPlainFileName(std::string_view name) {
     while (i < name.size()) {
         unsigned char byte = static_cast<unsigned char>(name[i]);
         if (isGbkLeadByte(byte)) {
-            // A trail byte may equal '\' or '|': it is part of the character, not a separator.
-            if (i + 1 >= name.size()) return false;
+            // A trail byte may equal '\' or '|': it is part of the character, not a
+            // separator. Any other byte after a lead byte makes no character: on a
+            // system whose code page is not 936 the two are two characters, and "\x81/"
+            // names a folder, "\x81:" a stream, "COM\xB9" (COM¹) a device.
+            if (i + 1 >= name.size() || !isGbkTrailByte(static_cast<unsigned char>(name[i + 1]))) return false;
             i += 2;
             continue;
         }

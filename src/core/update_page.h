@@ -40,6 +40,8 @@ bool isYes(std::string_view value);
 
 // The page's program name is written in the current folder and then started, so
 // only a bare file name is taken: no folder separators or drive, not "." or "..",
+// a lead byte only with a GBK trail byte after it (the name must mean the same on
+// a system of another code page),
 // none of the characters Windows forbids, no trailing dot or space (Windows would
 // drop them and write another name) and no device name such as CON or COM1.txt.
 bool isPlainFileName(std::string_view name);

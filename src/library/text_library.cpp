@@ -21,11 +21,6 @@ std::string programFolder() {
     return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
 }
 
-std::string folderOf(const std::string& path) {
-    size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
 std::wstring wide(const std::string& text) {
     int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
     if (length <= 0) return {};
@@ -89,17 +84,22 @@ bool writeListToFile(HWND list, const std::string& path) {
     if (!view.attach(list)) return false;
     int columns = view.getColumnCount();
     int rows = view.getItemCount();
-    std::vector<TextRow> records(static_cast<size_t>(rows > 0 ? rows : 0));
+    // The records are made as the cells are read, with no copy of the rows between.
+    std::string bytes;
+    std::string cell;
     for (int r = 0; r < rows; ++r) {
-        TextRow& row = records[static_cast<size_t>(r)];
-        row.cells.reserve(static_cast<size_t>(columns > 1 ? columns : 1));
-        // Whole texts: the accessor's getItemText stops at 249 bytes and can
-        // split a double-byte character there.
-        // The image and the item data come with the title, in one exchange.
-        row.cells.push_back(view.getFullItemText(r, 0, &row.image, &row.data));
-        for (int c = 1; c < columns; ++c) row.cells.push_back(view.getFullItemText(r, c));
+        // Whole texts: the accessor's getItemText stops at 249 bytes and can split
+        // a double-byte character there. The image and the item data come with the
+        // title, in one exchange.
+        int image = -1, data = 0;
+        view.getFullItemText(r, 0, cell, &image, &data);
+        appendTextRecord(bytes, true, image, data, cell);
+        for (int c = 1; c < columns; ++c) {
+            view.getFullItemText(r, c, cell);
+            appendTextRecord(bytes, false, -1, 0, cell);
+        }
     }
-    return replaceFileContents(path, encodeTextRows(records));
+    return replaceFileContents(path, bytes);
 }
 
 void readListFromBytes(HWND list, std::string_view bytes) {
@@ -142,7 +142,8 @@ std::optional<std::string> readWholeFile(const std::string& path) {
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return std::nullopt;
+    // A file of 1 to 2 GB cannot be held by a 32-bit process: it is no library.
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > library::kMaxFileBytes) return std::nullopt;
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     size_t done = 0;
     while (done < bytes.size()) {
@@ -158,11 +159,12 @@ std::optional<std::string> readWholeFile(const std::string& path) {
 }
 
 bool replaceFileContents(const std::string& path, std::string_view bytes) {
-    char temporary[MAX_PATH] = {};
-    if (!GetTempFileNameA(folderOf(path).c_str(), "vst", 0, temporary)) return false;
-    auto removeTemporary = scopeExit([&] { DeleteFileA(temporary); });
+    // Named after the library, so that what a save killed part-way left behind is
+    // known and goes at the next save of it (CREATE_ALWAYS replaces it).
+    const std::string temporary = path + library::kSavingSuffix;
+    auto removeTemporary = scopeExit([&] { DeleteFileA(temporary.c_str()); });
     {
-        UniqueFile file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+        UniqueFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                     nullptr));
         if (!file || !writeAll(file.get(), bytes) || !FlushFileBuffers(file.get())) return false;
     }

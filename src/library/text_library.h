@@ -12,6 +12,8 @@ namespace vostrel {
 
 namespace library {
 constexpr char kDefaultFileName[] = "morvath.txt";
+// The temporary file of a save: the library's name with this after it.
+constexpr char kSavingSuffix[] = ".saving";
 constexpr char kLoadPrompt[] = "填写您需要读取的完整文件名如:morvath.txt [读取的文件必须是与本软件在同一目录]";
 constexpr char kLoadTitle[] = "QT语音-Vostrel读取";
 constexpr char kSavePrompt[] = "填写您需要保存的完整文件名如:morvath.txt [保存的文件将默认保存在与本软件同一目录]";
@@ -21,6 +23,8 @@ constexpr char kLoadFailed[] = "读取失败:无法读取文件 ";
 constexpr char kLoadFailedListKept[] = "\r\n列表没有改动";
 constexpr char kSaveFailed[] = "保存失败:无法写入文件 ";
 constexpr char kSaveFailedFileKept[] = "\r\n原来的文件没有改动";
+// A library of 100,000 texts is about 30 MB; a larger file is no library.
+constexpr long long kMaxFileBytes = 64ll * 1024 * 1024;
 }  // namespace library
 
 // The default library, loaded at start-up. A missing file is a first run: an
@@ -43,12 +47,12 @@ bool writeListToFile(HWND list, const std::string& path);
 // Replaces every row of the list by the rows the bytes describe.
 void readListFromBytes(HWND list, std::string_view bytes);
 
-// The whole file; nothing when it cannot be opened or read (an empty file is an
-// empty text).
+// The whole file; nothing when it cannot be opened or read, or is larger than
+// library::kMaxFileBytes (an empty file is an empty text).
 std::optional<std::string> readWholeFile(const std::string& path);
 
-// Writes the bytes to a temporary file beside the target, flushes it and renames
-// it over the target. On failure the target is as it was and the temporary file
+// Writes the bytes to a temporary file beside the target (its name + ".saving"),
+// flushes it and renames it over the target. On failure the target is as it was and the temporary file
 // is gone.
 bool replaceFileContents(const std::string& path, std::string_view bytes);
 

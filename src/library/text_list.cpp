@@ -1,6 +1,7 @@
 #include "library/text_list.h"
 
 #include "app/windows.h"
+#include "remote/remote_list_view.h"
 
 #include <commctrl.h>
 
@@ -29,24 +30,6 @@ void setCellText(HWND list, int row, int column, const std::string& text) {
     SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
 }
 
-std::string cellText(HWND list, int row, int column) {
-    // The control copies at most the buffer less its NUL, and a double-byte
-    // character that does not fit whole may be left out: only a copy that leaves
-    // two bytes over is surely the whole text; otherwise the buffer grows.
-    std::string text(256, '\0');
-    for (;;) {
-        LVITEMA item{};
-        item.iSubItem = column;
-        item.pszText = text.data();
-        item.cchTextMax = static_cast<int>(text.size());
-        int copied = static_cast<int>(SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)));
-        if (copied < 0) copied = 0;
-        if (static_cast<size_t>(copied) + 2 < text.size()) {
-            text.resize(static_cast<size_t>(copied));
-            return text;
-        }
-        text.assign(text.size() * 2, '\0');
-    }
-}
+std::string cellText(HWND list, int row, int column) { return readLocalCellText(list, row, column); }
 
 }  // namespace vostrel

@@ -12,10 +12,10 @@ namespace {
 
 using namespace list_view;
 
-constexpr int kItemBlock = 40;
-constexpr int kColumnBlock = 32;
 // The longest text getFullItemText grows to: far past anything a list shows.
 constexpr int kLongestText = 16 * 1024 * 1024;
+// The code page of every text the tool keeps.
+constexpr UINT kGbkCodePage = 936;
 
 // A control of another process handed an address of ours would write the answer
 // through it into its own memory: records in local mode only go to our windows.
@@ -25,10 +25,8 @@ bool isWindowOfThisProcess(HWND window) {
     return processId == GetCurrentProcessId();
 }
 
-std::uint32_t addressOf(const void* pointer) {
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(pointer));
-}
-void* pointerAt(std::uint32_t address) { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(address)); }
+std::uint64_t addressOf(const void* pointer) { return reinterpret_cast<std::uintptr_t>(pointer); }
+void* pointerAt(std::uint64_t address) { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(address)); }
 
 // The text of a read buffer: up to its first NUL, and never more than the capacity
 // allowed (limit bytes). Some controls fill the whole capacity and leave the NUL
@@ -46,18 +44,82 @@ std::string readText(const char* bytes, size_t size, size_t limit) {
     return std::string(bytes, end);
 }
 
+void toGbk(const wchar_t* text, size_t length, std::string& out) {
+    // Code page 936 takes at most two bytes for a UTF-16 unit.
+    out.resize(length * 2);
+    int size = length == 0 ? 0
+                           : WideCharToMultiByte(kGbkCodePage, 0, text, static_cast<int>(length), out.data(),
+                                                 static_cast<int>(out.size()), nullptr, nullptr);
+    out.resize(size > 0 ? static_cast<size_t>(size) : 0);
+}
+
+// LVM_GETITEMW with the buffer growing until the text came back whole. A wide copy
+// is cut at exactly the capacity less its NUL, whatever the characters.
+bool getWideItem(HWND list, LVITEMW& item, std::wstring& buffer, std::string& text) {
+    for (size_t capacity = kTextBuffer; capacity <= static_cast<size_t>(kLongestText); capacity *= 2) {
+        buffer.resize(capacity);
+        item.pszText = buffer.data();
+        item.cchTextMax = static_cast<int>(capacity);
+        if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return false;
+        // The control may point the record at a text of its own instead of filling ours.
+        if (item.pszText != buffer.data()) {
+            toGbk(item.pszText, item.pszText ? std::wcslen(item.pszText) : 0, text);
+            return true;
+        }
+        size_t length = wcsnlen(buffer.data(), capacity);
+        if (length + 1 < capacity) {
+            toGbk(buffer.data(), length, text);
+            return true;
+        }
+    }
+    toGbk(buffer.data(), wcsnlen(buffer.data(), buffer.size()), text);
+    return true;
+}
+
 // The record of LVM_FINDITEMA (LVFINDINFOA) and of LVM_GETBKIMAGEA/LVM_SETBKIMAGEA
-// (LVBKIMAGEA), both 24 bytes in the 32-bit layout.
+// (LVBKIMAGEA), kept wide like the item records, and their bytes in either layout.
 struct FindRecord {
+    std::uint32_t flags;
+    std::uint64_t psz;
+    std::int64_t lParam;
+    std::int32_t x, y;
+    std::uint32_t vkDirection;
+};
+
+struct FindRecord32 {
     std::uint32_t flags;
     std::uint32_t psz;
     std::int32_t lParam;
     std::int32_t x, y;
     std::uint32_t vkDirection;
 };
-static_assert(sizeof(FindRecord) == 24);
+static_assert(sizeof(FindRecord32) == 24);
+static_assert(offsetof(FindRecord32, lParam) == 8);
+
+struct FindRecord64 {
+    std::uint32_t flags;
+    std::uint32_t padding1;
+    std::uint64_t psz;
+    std::int64_t lParam;
+    std::int32_t x, y;
+    std::uint32_t vkDirection;
+    std::uint32_t padding2;
+};
+static_assert(sizeof(FindRecord64) == 40);
+static_assert(offsetof(FindRecord64, psz) == 8);
+static_assert(offsetof(FindRecord64, lParam) == 16);
+static_assert(offsetof(FindRecord64, vkDirection) == 32);
 
 struct BackImageRecord {
+    std::uint32_t ulFlags;
+    std::uint64_t hbm;
+    std::uint64_t pszImage;
+    std::int32_t cchImageMax;
+    std::int32_t xOffsetPercent;
+    std::int32_t yOffsetPercent;
+};
+
+struct BackImageRecord32 {
     std::uint32_t ulFlags;
     std::uint32_t hbm;
     std::uint32_t pszImage;
@@ -65,13 +127,185 @@ struct BackImageRecord {
     std::int32_t xOffsetPercent;
     std::int32_t yOffsetPercent;
 };
-static_assert(sizeof(BackImageRecord) == 24);
+static_assert(sizeof(BackImageRecord32) == 24);
+static_assert(offsetof(BackImageRecord32, pszImage) == 8);
+
+struct BackImageRecord64 {
+    std::uint32_t ulFlags;
+    std::uint32_t padding1;
+    std::uint64_t hbm;
+    std::uint64_t pszImage;
+    std::int32_t cchImageMax;
+    std::int32_t xOffsetPercent;
+    std::int32_t yOffsetPercent;
+    std::uint32_t padding2;
+};
+static_assert(sizeof(BackImageRecord64) == 40);
+static_assert(offsetof(BackImageRecord64, pszImage) == 16);
+static_assert(offsetof(BackImageRecord64, yOffsetPercent) == 32);
+
+// Our own layouts are the SDK's, as far as every version of the control reads.
+#ifdef _WIN64
+using OwnItemRecord = ListItemRecord64;
+using OwnColumnRecord = ListColumnRecord64;
+using OwnFindRecord = FindRecord64;
+using OwnBackImageRecord = BackImageRecord64;
+#else
+using OwnItemRecord = ListItemRecord32;
+using OwnColumnRecord = ListColumnRecord32;
+using OwnFindRecord = FindRecord32;
+using OwnBackImageRecord = BackImageRecord32;
+#endif
+static_assert(offsetof(OwnItemRecord, pszText) == offsetof(LVITEMA, pszText));
+static_assert(offsetof(OwnItemRecord, lParam) == offsetof(LVITEMA, lParam));
+static_assert(offsetof(OwnItemRecord, iIndent) == offsetof(LVITEMA, iIndent));
+static_assert(sizeof(OwnColumnRecord) == offsetof(LVCOLUMNA, iOrder) + sizeof(int));
+static_assert(offsetof(OwnColumnRecord, pszText) == offsetof(LVCOLUMNA, pszText));
+static_assert(sizeof(OwnFindRecord) == sizeof(LVFINDINFOA));
+static_assert(offsetof(OwnFindRecord, lParam) == offsetof(LVFINDINFOA, lParam));
+static_assert(sizeof(OwnBackImageRecord) == sizeof(LVBKIMAGEA));
+static_assert(offsetof(OwnBackImageRecord, pszImage) == offsetof(LVBKIMAGEA, pszImage));
+
+constexpr size_t kLargestRecord = 56;
+
+template <typename Record> struct Layouts;
+template <> struct Layouts<ListItemRecord> { using bits32 = ListItemRecord32; using bits64 = ListItemRecord64; };
+template <> struct Layouts<ListColumnRecord> { using bits32 = ListColumnRecord32; using bits64 = ListColumnRecord64; };
+template <> struct Layouts<FindRecord> { using bits32 = FindRecord32; using bits64 = FindRecord64; };
+template <> struct Layouts<BackImageRecord> { using bits32 = BackImageRecord32; using bits64 = BackImageRecord64; };
+
+// Field by field: a 32-bit record takes the low half of an address or a parameter,
+// and gives its parameter back sign-extended, as LPARAM is.
+template <typename Bytes> void put(const ListItemRecord& r, Bytes& b) {
+    b.mask = r.mask;
+    b.iItem = r.iItem;
+    b.iSubItem = r.iSubItem;
+    b.state = r.state;
+    b.stateMask = r.stateMask;
+    b.pszText = static_cast<decltype(b.pszText)>(r.pszText);
+    b.cchTextMax = r.cchTextMax;
+    b.iImage = r.iImage;
+    b.lParam = static_cast<decltype(b.lParam)>(r.lParam);
+    b.iIndent = r.iIndent;
+}
+template <typename Bytes> void take(const Bytes& b, ListItemRecord& r) {
+    r.mask = b.mask;
+    r.iItem = b.iItem;
+    r.iSubItem = b.iSubItem;
+    r.state = b.state;
+    r.stateMask = b.stateMask;
+    r.pszText = b.pszText;
+    r.cchTextMax = b.cchTextMax;
+    r.iImage = b.iImage;
+    r.lParam = b.lParam;
+    r.iIndent = b.iIndent;
+}
+template <typename Bytes> void put(const ListColumnRecord& r, Bytes& b) {
+    b.mask = r.mask;
+    b.fmt = r.fmt;
+    b.cx = r.cx;
+    b.pszText = static_cast<decltype(b.pszText)>(r.pszText);
+    b.cchTextMax = r.cchTextMax;
+    b.iSubItem = r.iSubItem;
+    b.iImage = r.iImage;
+    b.iOrder = r.iOrder;
+}
+template <typename Bytes> void take(const Bytes& b, ListColumnRecord& r) {
+    r.mask = b.mask;
+    r.fmt = b.fmt;
+    r.cx = b.cx;
+    r.pszText = b.pszText;
+    r.cchTextMax = b.cchTextMax;
+    r.iSubItem = b.iSubItem;
+    r.iImage = b.iImage;
+    r.iOrder = b.iOrder;
+}
+template <typename Bytes> void put(const FindRecord& r, Bytes& b) {
+    b.flags = r.flags;
+    b.psz = static_cast<decltype(b.psz)>(r.psz);
+    b.lParam = static_cast<decltype(b.lParam)>(r.lParam);
+    b.x = r.x;
+    b.y = r.y;
+    b.vkDirection = r.vkDirection;
+}
+template <typename Bytes> void take(const Bytes& b, FindRecord& r) {
+    r.flags = b.flags;
+    r.psz = b.psz;
+    r.lParam = b.lParam;
+    r.x = b.x;
+    r.y = b.y;
+    r.vkDirection = b.vkDirection;
+}
+template <typename Bytes> void put(const BackImageRecord& r, Bytes& b) {
+    b.ulFlags = r.ulFlags;
+    b.hbm = static_cast<decltype(b.hbm)>(r.hbm);
+    b.pszImage = static_cast<decltype(b.pszImage)>(r.pszImage);
+    b.cchImageMax = r.cchImageMax;
+    b.xOffsetPercent = r.xOffsetPercent;
+    b.yOffsetPercent = r.yOffsetPercent;
+}
+template <typename Bytes> void take(const Bytes& b, BackImageRecord& r) {
+    r.ulFlags = b.ulFlags;
+    r.hbm = b.hbm;
+    r.pszImage = b.pszImage;
+    r.cchImageMax = b.cchImageMax;
+    r.xOffsetPercent = b.xOffsetPercent;
+    r.yOffsetPercent = b.yOffsetPercent;
+}
+
+std::uint64_t& textAddress(ListItemRecord& r) { return r.pszText; }
+std::uint64_t& textAddress(ListColumnRecord& r) { return r.pszText; }
+std::uint64_t& textAddress(FindRecord& r) { return r.psz; }
+std::uint64_t& textAddress(BackImageRecord& r) { return r.pszImage; }
+
+// The record's bytes in the layout; their count.
+template <typename Record> int encode(const Record& record, RecordLayout layout, unsigned char* bytes) {
+    if (layout == RecordLayout::bits32) {
+        typename Layouts<Record>::bits32 wire{};
+        put(record, wire);
+        std::memcpy(bytes, &wire, sizeof wire);
+        return static_cast<int>(sizeof wire);
+    }
+    typename Layouts<Record>::bits64 wire{};
+    put(record, wire);
+    std::memcpy(bytes, &wire, sizeof wire);
+    return static_cast<int>(sizeof wire);
+}
+
+template <typename Record> void decode(const unsigned char* bytes, RecordLayout layout, Record& record) {
+    if (layout == RecordLayout::bits32) {
+        typename Layouts<Record>::bits32 wire;
+        std::memcpy(&wire, bytes, sizeof wire);
+        take(wire, record);
+    } else {
+        typename Layouts<Record>::bits64 wire;
+        std::memcpy(&wire, bytes, sizeof wire);
+        take(wire, record);
+    }
+}
+
+template <typename Record> int recordSize(RecordLayout layout) {
+    return layout == RecordLayout::bits32 ? static_cast<int>(sizeof(typename Layouts<Record>::bits32))
+                                          : static_cast<int>(sizeof(typename Layouts<Record>::bits64));
+}
 
 constexpr UINT kStateMaskItem = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE | LVIF_INDENT;  // 0x1F
 // LVIF_INDENT too: without it the indent given to insertItem would be dropped.
 constexpr UINT kInsertMask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE | LVIF_INDENT | LVIF_DI_SETITEM;
 
 }  // namespace
+
+std::string readLocalCellText(HWND list, int item, int subitem) {
+    if (!isWindowOfThisProcess(list)) return std::string();
+    LVITEMW record{};
+    record.mask = LVIF_TEXT;
+    record.iItem = item;
+    record.iSubItem = subitem;
+    std::wstring buffer;
+    std::string text;
+    getWideItem(list, record, buffer, text);
+    return text;
+}
 
 RemoteListView::RemoteListView() {
     localItem_.cchTextMax = remoteItem_.cchTextMax = kTextCapacity;
@@ -109,6 +343,7 @@ void RemoteListView::copyFrom(const RemoteListView& other) {
     localColumn_.pszText = localColumnText_.empty() ? 0 : addressOf(localColumnText_.data());
     // Both objects close their handle at destruction: each gets its own.
     windowOfThisProcess_ = other.windowOfThisProcess_;
+    remoteLayout_ = other.remoteLayout_;
     process_ = nullptr;
     if (other.process_) {
         DuplicateHandle(GetCurrentProcess(), other.process_, GetCurrentProcess(), &process_, 0, FALSE,
@@ -125,97 +360,151 @@ bool RemoteListView::attach(HWND window, bool remoteMode, const std::string& exp
     // A window that is not there has no class, not an empty one that "" would match.
     if (GetClassNameA(window, className, sizeof className) == 0) return false;
     if (expectedClass != className) return false;
+    const bool ownWindow = isWindowOfThisProcess(window);
+    HANDLE process = memory_.openWindowProcess(window);
+    // A record of the wrong layout is misread by the control, or brings its
+    // program down: a process whose bitness cannot be learnt gets none.
+    const int bits = ownWindow ? static_cast<int>(sizeof(void*)) * 8 : memory_.processBits(process);
+    if (bits != 32 && bits != 64) {
+        if (process) CloseHandle(process);
+        return false;
+    }
     remoteMode_ = remoteMode ? 1 : 0;
     window_ = window;
-    windowOfThisProcess_ = isWindowOfThisProcess(window);
+    windowOfThisProcess_ = ownWindow;
+    remoteLayout_ = bits == 64 ? RecordLayout::bits64 : RecordLayout::bits32;
     headerWindow_ = nullptr;
     HANDLE earlier = process_;
-    process_ = memory_.openWindowProcess(window);
+    process_ = process;
     memory_.closeProcess(earlier);
     return true;
 }
 
-LRESULT RemoteListView::exchange(const Exchange& e, std::string& localText, std::string* textOut) {
-    if (!remoteMode_) {
-        if (!windowOfThisProcess_) return 0;
-        if (e.text == TextUse::read) {
-            localText.assign(static_cast<size_t>(e.textBlockSize), ' ');
-            *e.textField = addressOf(localText.data());
-        } else if (e.text == TextUse::write) {
-            // The text may be longer than the read buffer: the buffer takes its size.
-            localText = *e.textIn;
-            *e.textField = addressOf(localText.data());
-        }
-        recordAddress_ = e.record;
-        LRESULT result = send(e.message, e.wParam, reinterpret_cast<LPARAM>(e.record));
-        if (e.text == TextUse::read && result && textOut) {
+// A block address must arrive whole: a 32-bit process sees 32 bits of the record's
+// text pointer and of the message's lParam, and a 64-bit window receives the lParam
+// of a 32-bit sender sign-extended.
+bool RemoteListView::blocksAddressable(const void* recordBlock, const void* textBlock) const {
+    if (remoteLayout_ == RecordLayout::bits32) {
+        return addressOf(recordBlock) <= 0xFFFFFFFFu && addressOf(textBlock) <= 0xFFFFFFFFu;
+    }
+    return sizeof(void*) == 8 || addressOf(recordBlock) <= 0x7FFFFFFFu;
+}
+
+template <typename Record>
+LRESULT RemoteListView::exchangeLocal(HWND window, const Exchange& e, Record& record, std::string& localText,
+                                      std::string* textOut) {
+    if (e.text == TextUse::read) {
+        localText.assign(static_cast<size_t>(e.textBlockSize), ' ');
+        textAddress(record) = addressOf(localText.data());
+    } else if (e.text == TextUse::write) {
+        // The text may be longer than the read buffer: the buffer takes its size.
+        localText = *e.textIn;
+        textAddress(record) = addressOf(localText.data());
+    }
+    alignas(8) unsigned char bytes[kLargestRecord];
+    encode(record, kOwnRecordLayout, bytes);
+    recordAddress_ = &record;
+    LRESULT result = SendMessageA(window, e.message, e.wParam, reinterpret_cast<LPARAM>(bytes));
+    decode(bytes, kOwnRecordLayout, record);
+    if (e.text == TextUse::read) {
+        if (result && textOut) {
             // The control may point the record at a text of its own instead of filling ours.
-            const char* text = static_cast<const char*>(pointerAt(*e.textField));
+            const char* text = static_cast<const char*>(pointerAt(textAddress(record)));
             *textOut = text == localText.data() ? readText(localText.data(), localText.size(), e.textLimit)
                                                 : readText(text, std::strlen(text), e.textLimit);
-            *e.textField = addressOf(localText.data());
         }
-        return result;
+        textAddress(record) = addressOf(localText.data());
+    }
+    return result;
+}
+
+template <typename Record>
+LRESULT RemoteListView::exchange(const Exchange& e, Record& record, std::string& localText, std::string* textOut) {
+    if (!remoteMode_) {
+        if (!windowOfThisProcess_) return e.refused;
+        return exchangeLocal(window_, e, record, localText, textOut);
     }
 
-    recordAddress_ = e.record;
-    itemBlock_ = memory_.allocate(process_, e.recordSize);
-    textBlock_ = nullptr;
-    int textSize = 0;
-    if (e.text == TextUse::read) textSize = e.textBlockSize;
-    if (e.text == TextUse::write) textSize = static_cast<int>(e.textIn->size()) + 1;
-    if (textSize > 0) textBlock_ = memory_.allocate(process_, textSize);
+    const int recordBytes = recordSize<Record>(remoteLayout_);
+    recordAddress_ = &record;
+    size_t textSize = 0;
+    if (e.text == TextUse::read) textSize = static_cast<size_t>(e.textBlockSize);
+    if (e.text == TextUse::write) textSize = e.textIn->size() + 1;
+    // One block holds the record and, after it, the text: every allocation and
+    // release is a trip to the other process, and they cost as much as the message.
+    const size_t textOffset = textSize > 0 ? kLargestRecord + 8 : 0;
+    const size_t blockSize = textSize > 0 ? textOffset + textSize : static_cast<size_t>(recordBytes);
+    itemBlock_ = blockSize <= 0x7FFFFFFF ? memory_.allocate(process_, static_cast<int>(blockSize)) : nullptr;
+    textBlock_ = itemBlock_ && textSize > 0 ? static_cast<char*>(itemBlock_) + textOffset : nullptr;
 
-    LRESULT result = 0;
+    LRESULT result = e.refused;
     // Without its blocks the exchange is not sent: an address of 0 handed to another
     // program's control could bring that program down.
-    if (itemBlock_ && (textSize == 0 || textBlock_)) {
-        if (textSize > 0) *e.textField = addressOf(textBlock_);
+    if (itemBlock_ && (textSize == 0 || textBlock_) && blocksAddressable(itemBlock_, textBlock_)) {
+        if (textSize > 0) textAddress(record) = addressOf(textBlock_);
+        alignas(8) unsigned char bytes[kLargestRecord];
+        encode(record, remoteLayout_, bytes);
         bool written = e.text != TextUse::write ||
-                       memory_.writeMemory(process_, textBlock_, e.textIn->c_str(), textSize);
-        if (written && memory_.writeMemory(process_, itemBlock_, e.record, e.recordSize)) {
+                       memory_.writeMemory(process_, textBlock_, e.textIn->c_str(), static_cast<int>(textSize));
+        if (written && memory_.writeMemory(process_, itemBlock_, bytes, recordBytes)) {
             result = send(e.message, e.wParam, reinterpret_cast<LPARAM>(itemBlock_));
             if (e.readRecordBack) {
-                std::string answer = memory_.readMemory(process_, itemBlock_, e.recordSize);
-                std::memcpy(e.record, answer.data(), answer.size());
+                std::string answer = memory_.readMemory(process_, itemBlock_, recordBytes);
+                decode(reinterpret_cast<const unsigned char*>(answer.data()), remoteLayout_, record);
             }
             if (e.text == TextUse::read && result && textOut) {
-                std::string bytes = memory_.readMemory(process_, textBlock_, textSize);
-                *textOut = readText(bytes.data(), bytes.size(), e.textLimit);
+                std::string text = memory_.readMemory(process_, textBlock_, static_cast<int>(textSize));
+                *textOut = readText(text.data(), text.size(), e.textLimit);
             }
         }
     }
-    if (textBlock_) memory_.release(process_, textBlock_);
     if (itemBlock_) memory_.release(process_, itemBlock_);
     return result;
 }
 
 LRESULT RemoteListView::exchangeItem(UINT message, WPARAM wParam, TextUse text, const std::string* textIn,
-                                     std::string* textOut) {
+                                     std::string* textOut, LRESULT refused) {
     Exchange e;
     e.message = message;
     e.wParam = wParam;
-    e.record = &item();
-    e.recordSize = kItemBlock;
-    e.textField = &item().pszText;
     e.text = text;
     e.textIn = textIn;
     e.readRecordBack = message == LVM_GETITEMA;
-    return exchange(e, localItemText_, textOut);
+    e.refused = refused;
+    return exchange(e, item(), localItemText_, textOut);
 }
 
 LRESULT RemoteListView::exchangeColumn(UINT message, WPARAM wParam, TextUse text, const std::string* textIn,
-                                       std::string* textOut) {
+                                       std::string* textOut, LRESULT refused) {
     Exchange e;
     e.message = message;
     e.wParam = wParam;
-    e.record = &column();
-    e.recordSize = kColumnBlock;
-    e.textField = &column().pszText;
     e.text = text;
     e.textIn = textIn;
     e.readRecordBack = message == LVM_GETCOLUMNA;
-    return exchange(e, localColumnText_, textOut);
+    e.refused = refused;
+    return exchange(e, column(), localColumnText_, textOut);
+}
+
+bool RemoteListView::readWideLocal(ListItemRecord& record, std::string& text) {
+    text.clear();
+    if (!windowOfThisProcess_) return false;
+    LVITEMW wide{};
+    wide.mask = record.mask;
+    wide.iItem = record.iItem;
+    wide.iSubItem = record.iSubItem;
+    wide.stateMask = record.stateMask;
+    wide.iImage = record.iImage;
+    wide.lParam = static_cast<LPARAM>(record.lParam);
+    wide.state = record.state;
+    wide.iIndent = record.iIndent;
+    recordAddress_ = &record;
+    bool read = getWideItem(window_, wide, wideText_, text);
+    record.state = wide.state;
+    record.iImage = wide.iImage;
+    record.lParam = wide.lParam;
+    record.iIndent = wide.iIndent;
+    return read;
 }
 
 // ---- items: reads ----
@@ -228,16 +517,19 @@ std::string RemoteListView::getItemText(int item, int subitem) {
     std::string text;
     Exchange e;
     e.message = LVM_GETITEMA;
-    e.record = &record;
-    e.recordSize = kItemBlock;
-    e.textField = &record.pszText;
     e.text = TextUse::read;
     // Only the text comes back: the record itself is not read again.
-    exchange(e, localItemText_, &text);
+    exchange(e, record, localItemText_, &text);
     return text;
 }
 
 std::string RemoteListView::getFullItemText(int item, int subitem, int* image, int* param) {
+    std::string text;
+    getFullItemText(item, subitem, text, image, param);
+    return text;
+}
+
+void RemoteListView::getFullItemText(int item, int subitem, std::string& text, int* image, int* param) {
     ListItemRecord& record = this->item();
     const bool alsoValues = image || param;
     record.iItem = item;
@@ -247,28 +539,28 @@ std::string RemoteListView::getFullItemText(int item, int subitem, int* image, i
         record.iImage = -1;
         record.lParam = 0;
     }
-    std::string text;
-    // A cut text is capacity - 1 bytes long, or one less when the cut would have split
-    // a double-byte character; anything shorter is the whole text.
-    for (int capacity = kTextBuffer; capacity <= kLongestText; capacity *= 2) {
-        record.cchTextMax = capacity;
-        Exchange e;
-        e.message = LVM_GETITEMA;
-        e.record = &record;
-        e.recordSize = kItemBlock;
-        e.textField = &record.pszText;
-        e.text = TextUse::read;
-        e.textBlockSize = capacity;
-        e.textLimit = static_cast<size_t>(capacity) - 1;
-        e.readRecordBack = alsoValues;
-        text.clear();
-        LRESULT result = exchange(e, localItemText_, &text);
-        if (!result || static_cast<int>(text.size()) < capacity - 2) break;
+    text.clear();
+    if (!remoteMode_) {
+        readWideLocal(record, text);
+    } else {
+        // A cut text is capacity - 1 bytes long, or one less when the cut would have
+        // split a double-byte character; anything shorter is the whole text.
+        for (int capacity = kTextBuffer; capacity <= kLongestText; capacity *= 2) {
+            record.cchTextMax = capacity;
+            Exchange e;
+            e.message = LVM_GETITEMA;
+            e.text = TextUse::read;
+            e.textBlockSize = capacity;
+            e.textLimit = static_cast<size_t>(capacity) - 1;
+            e.readRecordBack = alsoValues;
+            text.clear();
+            LRESULT result = exchange(e, record, localItemText_, &text);
+            if (!result || static_cast<int>(text.size()) < capacity - 2) break;
+        }
+        record.cchTextMax = kTextCapacity;
     }
-    record.cchTextMax = kTextCapacity;
     if (image) *image = record.iImage;
     if (param) *param = static_cast<int>(record.lParam);
-    return text;
 }
 
 std::string RemoteListView::getItemTextOf(int item, int subitem, HWND window) {
@@ -276,16 +568,12 @@ std::string RemoteListView::getItemTextOf(int item, int subitem, HWND window) {
     localItem_.iItem = item;
     localItem_.iSubItem = subitem;
     localItem_.mask = LVIF_TEXT;
-    localItemText_.assign(kTextBuffer, ' ');
-    localItem_.pszText = addressOf(localItemText_.data());
-    recordAddress_ = &localItem_;
-    if (!SendMessageA(window, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&localItem_))) return std::string();
-    const char* text = static_cast<const char*>(pointerAt(localItem_.pszText));
-    const size_t limit = kTextCapacity - 1;
-    std::string result = text == localItemText_.data() ? readText(localItemText_.data(), localItemText_.size(), limit)
-                                                       : readText(text, std::strlen(text), limit);
-    localItem_.pszText = addressOf(localItemText_.data());
-    return result;
+    std::string text;
+    Exchange e;
+    e.message = LVM_GETITEMA;
+    e.text = TextUse::read;
+    exchangeLocal(window, e, localItem_, localItemText_, &text);
+    return text;
 }
 
 int RemoteListView::getItemImage(int item, int subitem) {
@@ -316,6 +604,15 @@ int RemoteListView::getItemCount() { return static_cast<int>(send(LVM_GETITEMCOU
 int RemoteListView::getItemParam(int item) {
     // iSubItem stays as the previous operation left it.
     this->item().iItem = item;
+    this->item().mask = LVIF_PARAM;
+    exchangeItem(LVM_GETITEMA, 0, TextUse::none);
+    // The low 32 bits: a 32-bit process's parameter whole, sign-extended back.
+    return static_cast<int>(this->item().lParam);
+}
+
+std::int64_t RemoteListView::getFullItemParam(int item) {
+    this->item().iItem = item;
+    this->item().iSubItem = 0;
     this->item().mask = LVIF_PARAM;
     exchangeItem(LVM_GETITEMA, 0, TextUse::none);
     return this->item().lParam;
@@ -414,6 +711,11 @@ int RemoteListView::deselectItem(int item) {
 // ---- inserting, deleting, finding ----
 
 int RemoteListView::insertItem(int index, const std::string& text, int image, int check, int indent, int param) {
+    return insertItemWithParam(index, text, image, check, indent, param);
+}
+
+int RemoteListView::insertItemWithParam(int index, const std::string& text, int image, int check, int indent,
+                                        std::int64_t param) {
     ListItemRecord& record = this->item();
     record.mask = kInsertMask;
     record.iItem = index == -1 ? getItemCount() : index;
@@ -423,10 +725,12 @@ int RemoteListView::insertItem(int index, const std::string& text, int image, in
     record.stateMask = kStateImageMask;
     record.iIndent = indent;
     record.lParam = param;
-    int inserted = static_cast<int>(exchangeItem(LVM_INSERTITEMA, 0, TextUse::write, &text));
-    // A list with check boxes may give a new item an empty box whatever it was
-    // asked for: the check state is set again when it did not take.
-    if (inserted >= 0 && getItemCheck(inserted) != check) setItemCheck(inserted, check);
+    int inserted = static_cast<int>(exchangeItem(LVM_INSERTITEMA, 0, TextUse::write, &text, nullptr, -1));
+    // A list with check boxes gives a new item an empty box whatever it was asked
+    // for: a box asked ticked or clear is set again when it did not take.
+    if (inserted >= 0 && (check == 0 || check == 1) && getItemCheck(inserted) != check) {
+        setItemCheck(inserted, check);
+    }
     return inserted;
 }
 
@@ -437,8 +741,10 @@ void RemoteListView::insertRecords(int position, const std::vector<ItemRecord>& 
     int start = position == -1 ? getItemCount() : position;
     for (size_t k = 0; k < sorted.size(); ++k) {
         const ItemRecord& r = sorted[k];
-        int index = insertItem(start + static_cast<int>(k), r.text, r.image, r.check, r.indent, r.param);
+        int index = insertItemWithParam(start + static_cast<int>(k), r.text, r.image, r.check, r.indent, r.param);
         if (index < 0) continue;
+        // A record read without a state image is put back without one.
+        if (r.check == -1 && getItemCheck(index) != -1) setItemCheck(index, -1);
         // A sorted list places the item where it belongs: its subitems follow it there.
         for (size_t c = 0; c < r.subitemTexts.size(); ++c) {
             ListItemRecord& record = this->item();
@@ -469,25 +775,45 @@ int RemoteListView::findItemText(const std::string& text, int start, bool whole,
     Exchange e;
     e.message = LVM_FINDITEMA;
     e.wParam = static_cast<WPARAM>(start);
-    e.record = &find;
-    e.recordSize = sizeof find;
-    e.textField = &find.psz;
     e.text = TextUse::write;
     e.textIn = &text;
-    return static_cast<int>(exchange(e, buffer, nullptr));
+    e.refused = -1;
+    return static_cast<int>(exchange(e, find, buffer, nullptr));
 }
 
 int RemoteListView::findItemParam(int start, int param, bool wrap) {
-    FindRecord find{};
-    find.flags = LVFI_PARAM | (wrap ? LVFI_WRAP : 0);
-    find.lParam = param;
-    std::string buffer;
-    Exchange e;
-    e.message = LVM_FINDITEMA;
-    e.wParam = static_cast<WPARAM>(start);
-    e.record = &find;
-    e.recordSize = sizeof find;
-    return static_cast<int>(exchange(e, buffer, nullptr));
+    const RecordLayout layout = remoteMode_ ? remoteLayout_ : kOwnRecordLayout;
+    if (layout == RecordLayout::bits32) {
+        FindRecord find{};
+        find.flags = LVFI_PARAM | (wrap ? LVFI_WRAP : 0);
+        find.lParam = param;
+        std::string buffer;
+        Exchange e;
+        e.message = LVM_FINDITEMA;
+        e.wParam = static_cast<WPARAM>(start);
+        e.refused = -1;
+        return static_cast<int>(exchange(e, find, buffer, nullptr));
+    }
+    // The control compares all 64 bits: the items are read in the order its search
+    // takes (after start to the end, then, wrapping, from the first to start).
+    const int count = getItemCount();
+    auto matches = [&](int item) {
+        ListItemRecord& record = this->item();
+        record.iItem = item;
+        record.iSubItem = 0;
+        record.mask = LVIF_PARAM;
+        return exchangeItem(LVM_GETITEMA, 0, TextUse::none) && static_cast<int>(record.lParam) == param;
+    };
+    const int first = start < 0 ? 0 : start + 1;
+    for (int item = first; item < count; ++item) {
+        if (matches(item)) return item;
+    }
+    if (wrap) {
+        for (int item = 0; item < first && item < count; ++item) {
+            if (matches(item)) return item;
+        }
+    }
+    return -1;
 }
 
 int RemoteListView::ensureVisible(int item) {
@@ -564,7 +890,8 @@ int RemoteListView::insertColumn(int position, const std::string& title, int wid
     if (imageOnRight) record.fmt += LVCFMT_BITMAP_ON_RIGHT;
     record.iImage = image;
     if (position == -1) position = getColumnCount();
-    return static_cast<int>(exchangeColumn(LVM_INSERTCOLUMNA, static_cast<WPARAM>(position), TextUse::write, &title));
+    return static_cast<int>(
+        exchangeColumn(LVM_INSERTCOLUMNA, static_cast<WPARAM>(position), TextUse::write, &title, nullptr, -1));
 }
 
 int RemoteListView::deleteColumn(int column) {
@@ -580,6 +907,21 @@ HWND RemoteListView::editLabel(int item) {
 // ---- whole records ----
 
 ItemRecord RemoteListView::readRecord(int item) {
+    // Records are read to be put back (sortByColumn deletes and re-inserts every row):
+    // texts come whole, a list of this process's read wide, another's read again
+    // when it filled the buffer rather than cut at 249 bytes.
+    auto readText = [&](ListItemRecord& record, std::string& text) {
+        if (!remoteMode_) {
+            readWideLocal(record, text);
+            return;
+        }
+        exchangeItem(LVM_GETITEMA, 0, TextUse::read, nullptr, &text);
+        if (text.size() >= static_cast<size_t>(kTextCapacity) - 2) {
+            int image = record.iImage;
+            text = getFullItemText(record.iItem, record.iSubItem);
+            record.iImage = image;
+        }
+    };
     ItemRecord out;
     ListItemRecord& record = this->item();
     record.mask = kStateMaskItem;
@@ -587,16 +929,14 @@ ItemRecord RemoteListView::readRecord(int item) {
     record.iSubItem = 0;
     record.stateMask = kStateImageMask;
     // Values of an item that cannot be read are not the previous item's.
-    record.iImage = record.lParam = record.iIndent = 0;
+    record.iImage = record.iIndent = 0;
+    record.lParam = 0;
     record.state = 0;
-    exchangeItem(LVM_GETITEMA, 0, TextUse::read, nullptr, &out.text);
+    readText(record, out.text);
     out.image = record.iImage;
     out.check = static_cast<int>((record.state & kStateImageMask) / 4096) - 1;
     out.param = record.lParam;
     out.indent = record.iIndent;
-    // Records are read to be put back (sortByColumn deletes and re-inserts every row):
-    // a text that filled the buffer is read again whole rather than cut at 249 bytes.
-    if (out.text.size() >= static_cast<size_t>(kTextCapacity) - 2) out.text = getFullItemText(item, 0);
     for (int c = 1, columns = getColumnCount(); c < columns; ++c) {
         ListItemRecord& sub = this->item();
         sub.mask = LVIF_TEXT | LVIF_IMAGE;
@@ -604,9 +944,8 @@ ItemRecord RemoteListView::readRecord(int item) {
         sub.iSubItem = c;
         sub.iImage = 0;
         std::string text;
-        exchangeItem(LVM_GETITEMA, 0, TextUse::read, nullptr, &text);
+        readText(sub, text);
         out.subitemImages.push_back(sub.iImage);
-        if (text.size() >= static_cast<size_t>(kTextCapacity) - 2) text = getFullItemText(item, c);
         out.subitemTexts.push_back(text);
     }
     return out;
@@ -687,13 +1026,10 @@ std::string RemoteListView::getBackImage() {
     std::string buffer, path;
     Exchange e;
     e.message = LVM_GETBKIMAGEA;
-    e.record = &image;
-    e.recordSize = sizeof image;
-    e.textField = &image.pszImage;
     e.text = TextUse::read;
     e.textBlockSize = 256;
     e.textLimit = 255;
-    exchange(e, buffer, &path);
+    exchange(e, image, buffer, &path);
     return path;
 }
 
@@ -706,12 +1042,9 @@ void RemoteListView::setBackImage(const std::string& path, bool tile) {
     std::string buffer;
     Exchange e;
     e.message = LVM_SETBKIMAGEA;
-    e.record = &image;
-    e.recordSize = sizeof image;
-    e.textField = &image.pszImage;
     e.text = TextUse::write;
     e.textIn = &path;
-    exchange(e, buffer, nullptr);
+    exchange(e, image, buffer, nullptr);
 }
 
 int RemoteListView::getHotItem() { return static_cast<int>(send(LVM_GETHOTITEM)); }

@@ -17,26 +17,75 @@
 
 namespace vostrel {
 
-// The 32-bit item and column records the control exchanges. Our own layouts: the
-// SDK's current LVITEMA has grown past the 40 bytes every version understands.
+// The item and column records as the accessor keeps them, wide enough for either
+// layout. What travels is the layout of the control's process: the 32-bit or the
+// 64-bit record below, never a mixture.
 struct ListItemRecord {
     std::uint32_t mask;
     std::int32_t iItem;
     std::int32_t iSubItem;
     std::uint32_t state;
     std::uint32_t stateMask;
-    std::uint32_t pszText;  // an address in the process the record is sent to
+    std::uint64_t pszText;  // an address in the process the record is sent to
+    std::int32_t cchTextMax;
+    std::int32_t iImage;
+    std::int64_t lParam;    // 32 bits wide in a 32-bit process's list
+    std::int32_t iIndent;
+};
+
+struct ListColumnRecord {
+    std::uint32_t mask;
+    std::int32_t fmt;
+    std::int32_t cx;
+    std::uint64_t pszText;
+    std::int32_t cchTextMax;
+    std::int32_t iSubItem;
+    std::int32_t iImage;
+    std::int32_t iOrder;
+};
+
+// The bytes a list view reads: LVITEMA and LVCOLUMNA of a 32-bit and of a 64-bit
+// process. Our own layouts: the SDK's current LVITEMA has grown past what every
+// version understands.
+struct ListItemRecord32 {
+    std::uint32_t mask;
+    std::int32_t iItem;
+    std::int32_t iSubItem;
+    std::uint32_t state;
+    std::uint32_t stateMask;
+    std::uint32_t pszText;
     std::int32_t cchTextMax;
     std::int32_t iImage;
     std::int32_t lParam;
     std::int32_t iIndent;
 };
-static_assert(sizeof(ListItemRecord) == 40);
-static_assert(offsetof(ListItemRecord, pszText) == 20);
-static_assert(offsetof(ListItemRecord, iImage) == 28);
-static_assert(offsetof(ListItemRecord, iIndent) == 36);
+static_assert(sizeof(ListItemRecord32) == 40);
+static_assert(offsetof(ListItemRecord32, pszText) == 20);
+static_assert(offsetof(ListItemRecord32, iImage) == 28);
+static_assert(offsetof(ListItemRecord32, lParam) == 32);
+static_assert(offsetof(ListItemRecord32, iIndent) == 36);
 
-struct ListColumnRecord {
+struct ListItemRecord64 {
+    std::uint32_t mask;
+    std::int32_t iItem;
+    std::int32_t iSubItem;
+    std::uint32_t state;
+    std::uint32_t stateMask;
+    std::uint32_t padding1;
+    std::uint64_t pszText;
+    std::int32_t cchTextMax;
+    std::int32_t iImage;
+    std::int64_t lParam;
+    std::int32_t iIndent;
+    std::uint32_t padding2;
+};
+static_assert(sizeof(ListItemRecord64) == 56);
+static_assert(offsetof(ListItemRecord64, pszText) == 24);
+static_assert(offsetof(ListItemRecord64, iImage) == 36);
+static_assert(offsetof(ListItemRecord64, lParam) == 40);
+static_assert(offsetof(ListItemRecord64, iIndent) == 48);
+
+struct ListColumnRecord32 {
     std::uint32_t mask;
     std::int32_t fmt;
     std::int32_t cx;
@@ -46,9 +95,29 @@ struct ListColumnRecord {
     std::int32_t iImage;
     std::int32_t iOrder;
 };
-static_assert(sizeof(ListColumnRecord) == 32);
-static_assert(offsetof(ListColumnRecord, pszText) == 12);
-static_assert(offsetof(ListColumnRecord, iOrder) == 28);
+static_assert(sizeof(ListColumnRecord32) == 32);
+static_assert(offsetof(ListColumnRecord32, pszText) == 12);
+static_assert(offsetof(ListColumnRecord32, iOrder) == 28);
+
+struct ListColumnRecord64 {
+    std::uint32_t mask;
+    std::int32_t fmt;
+    std::int32_t cx;
+    std::uint32_t padding;
+    std::uint64_t pszText;
+    std::int32_t cchTextMax;
+    std::int32_t iSubItem;
+    std::int32_t iImage;
+    std::int32_t iOrder;
+};
+static_assert(sizeof(ListColumnRecord64) == 40);
+static_assert(offsetof(ListColumnRecord64, pszText) == 16);
+static_assert(offsetof(ListColumnRecord64, iImage) == 32);
+static_assert(offsetof(ListColumnRecord64, iOrder) == 36);
+
+enum class RecordLayout { bits32, bits64 };
+// The layout of this program's own records, the only one local mode uses.
+constexpr RecordLayout kOwnRecordLayout = sizeof(void*) == 8 ? RecordLayout::bits64 : RecordLayout::bits32;
 
 namespace list_view {
 constexpr int kTextCapacity = 250;    // cchTextMax: a text comes back cut to 249 bytes
@@ -75,7 +144,8 @@ public:
     RemoteListView(const RemoteListView& other);
     RemoteListView& operator=(const RemoteListView& other);
 
-    // Fails, changing nothing, unless the window's class is exactly the expected one.
+    // Fails, changing nothing, unless the window's class is exactly the expected one
+    // and the bitness of its process, whose record layout remote mode sends, is known.
     // Attaching again closes the process handle of the earlier window first.
     bool attach(HWND window, bool remoteMode = false, const std::string& expectedClass = "SysListView32");
     std::string getItemText(int item, int subitem = 0);              // at most 249 bytes
@@ -84,7 +154,8 @@ public:
     int getItemCheck(int item);                                      // -1 none, 0 clear, 1 ticked
     int getItemIndent(int item);
     int getItemCount();
-    int getItemParam(int item);                                      // iSubItem as the last read left it
+    int getItemParam(int item);                                      // iSubItem as the last read left it; low 32 bits
+    std::int64_t getFullItemParam(int item);                         // all of a 64-bit process's lParam
     int setItemText(int item, int subitem, const std::string& text);
     int setItemImage(int item, int subitem, int image);
     int setItemCheck(int item, int value = -1);
@@ -96,6 +167,8 @@ public:
     bool isItemSelected(int item);
     int selectItem(int item);
     int deselectItem(int item);
+    // The new item's index, -1 on failure. A check of -1 leaves the box as the
+    // control makes it (empty in a list with check boxes).
     int insertItem(int index = -1, const std::string& text = "", int image = -1, int check = -1, int indent = 0,
                    int param = 0);
     void insertRecords(int position, const std::vector<ItemRecord>& records, int sortKey = 0);
@@ -104,7 +177,9 @@ public:
     int deleteItem(int item);
     int deleteAllItems();
     // start: the item after which the search begins; -1 searches from the first item.
+    // The index found, or -1.
     int findItemText(const std::string& text, int start = -1, bool whole = true, bool wrap = false);
+    // Compares the low 32 bits of each item's parameter with param.
     int findItemParam(int start, int param, bool wrap = false);
     int ensureVisible(int item);
     int arrange();
@@ -117,6 +192,7 @@ public:
     int setColumnWidth(int column, int width);
     int setColumnImage(int column, int image);
     int getColumnCount();
+    // The new column's index, or -1.
     int insertColumn(int position = -1, const std::string& title = "", int width = 50,
                      int alignment = list_view::kAlignLeft, int image = -1, bool imageOnRight = false);
     int deleteColumn(int column);
@@ -148,12 +224,17 @@ public:
     void setLocalMode();
 
     // The whole text of any length, where getItemText stops at 249 bytes. When asked,
-    // the image index and the item parameter come back from the same exchange.
+    // the image index and the item parameter come back from the same exchange. A
+    // list of this process is read wide and the text given in code page 936.
     std::string getFullItemText(int item, int subitem = 0, int* image = nullptr, int* param = nullptr);
+    // The same into the caller's text, whose buffer is reused.
+    void getFullItemText(int item, int subitem, std::string& text, int* image = nullptr, int* param = nullptr);
 
     HWND window() const { return window_; }
     HANDLE process() const { return process_; }
     bool isRemoteMode() const { return remoteMode_ != 0; }
+    // The layout of the records remote mode sends: that of the control's process.
+    RecordLayout remoteRecordLayout() const { return remoteLayout_; }
     RemoteMemory& memory() { return memory_; }
     const ListItemRecord& localItemRecord() const { return localItem_; }
     const ListItemRecord& remoteItemRecord() const { return remoteItem_; }
@@ -163,22 +244,30 @@ private:
     struct Exchange {
         UINT message = 0;
         WPARAM wParam = 0;
-        void* record = nullptr;               // the local image sent, or copied to the other process
-        int recordSize = 0;
-        std::uint32_t* textField = nullptr;   // the record's text pointer, when a text travels
         TextUse text = TextUse::none;
         const std::string* textIn = nullptr;  // TextUse::write
         int textBlockSize = list_view::kTextBuffer;
         size_t textLimit = list_view::kTextCapacity - 1;  // the most a read text keeps
         bool readRecordBack = false;          // remote: copy the answered record over the local image
+        LRESULT refused = 0;                  // the result when the exchange cannot be made
     };
-    // Sends one record, through blocks of the other process in remote mode. A read
-    // text lands in textOut when the message succeeds.
-    LRESULT exchange(const Exchange& e, std::string& localText, std::string* textOut);
+    // Sends one record in the layout of the control's process, through blocks of
+    // that process in remote mode. A read text lands in textOut when the message
+    // succeeds.
+    template <typename Record>
+    LRESULT exchange(const Exchange& e, Record& record, std::string& localText, std::string* textOut);
+    template <typename Record>
+    LRESULT exchangeLocal(HWND window, const Exchange& e, Record& record, std::string& localText,
+                          std::string* textOut);
     LRESULT exchangeItem(UINT message, WPARAM wParam, TextUse text, const std::string* textIn = nullptr,
-                         std::string* textOut = nullptr);
+                         std::string* textOut = nullptr, LRESULT refused = 0);
     LRESULT exchangeColumn(UINT message, WPARAM wParam, TextUse text, const std::string* textIn = nullptr,
-                           std::string* textOut = nullptr);
+                           std::string* textOut = nullptr, LRESULT refused = 0);
+    // Local mode: the item record's fields read with LVM_GETITEMW, the text whole.
+    bool readWideLocal(ListItemRecord& record, std::string& text);
+    bool blocksAddressable(const void* recordBlock, const void* textBlock) const;
+    int insertItemWithParam(int index, const std::string& text, int image, int check, int indent,
+                            std::int64_t param);
     ListItemRecord& item() { return remoteMode_ ? remoteItem_ : localItem_; }
     ListColumnRecord& column() { return remoteMode_ ? remoteColumn_ : localColumn_; }
     LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
@@ -195,10 +284,18 @@ private:
     RemoteMemory memory_;
     HANDLE process_ = nullptr;
     bool windowOfThisProcess_ = false;  // local records may only go to such a window
+    RecordLayout remoteLayout_ = kOwnRecordLayout;
     void* itemBlock_ = nullptr;
     void* textBlock_ = nullptr;
     std::string localItemText_;    // the buffer localItem_.pszText points to
     std::string localColumnText_;  // the buffer localColumn_.pszText points to
+    std::wstring wideText_;        // the buffer of the wide reads, kept between them
 };
+
+// The whole text of a cell of a list view of this process, in code page 936; empty
+// for no such cell. Read wide, whose length comes back exact: Windows' list view
+// answers the A messages through a conversion that may give an empty or short
+// text when a double-byte text does not fit the buffer.
+std::string readLocalCellText(HWND list, int item, int subitem);
 
 }  // namespace vostrel

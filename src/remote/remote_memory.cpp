@@ -8,6 +8,17 @@ namespace {
 // PROCESS_ALL_ACCESS as the systems before Vista define it: the newer, larger value
 // is refused by those systems.
 constexpr DWORD kProcessAllAccess = 0x1F0FFF;
+
+// Looked up, not imported: the systems before XP SP2 lack it, and they are all 32-bit.
+bool isWow64Process(HANDLE process, bool& wow64) {
+    using Function = BOOL(WINAPI*)(HANDLE, PBOOL);
+    static const auto function = reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+    BOOL answer = FALSE;
+    if (!function || !function(process, &answer)) return false;
+    wow64 = answer != FALSE;
+    return true;
+}
 }  // namespace
 
 int operatingSystemClass() {
@@ -42,6 +53,9 @@ bool RemoteMemory::writeMemory(HANDLE process, void* address, const void* source
 
 void* RemoteMemory::allocate(HANDLE process, int size) {
     osClass_ = forcedOsClass_ >= 0 ? forcedOsClass_ : operatingSystemClass();
+    // A negative size is no size: read as unsigned it would be 4 GB, which a 64-bit
+    // process may well be given.
+    if (size <= 0) return nullptr;
     if (osClass_ == os_class::kNt) {
         return VirtualAllocEx(process, nullptr, static_cast<SIZE_T>(static_cast<unsigned>(size)), MEM_COMMIT,
                               PAGE_READWRITE);
@@ -70,6 +84,16 @@ BOOL RemoteMemory::release(HANDLE process, void* address) {
     CloseHandle(found->mappingHandle);
     mappings_.erase(found);
     return 1;
+}
+
+int RemoteMemory::processBits(HANDLE process) const {
+    if (forcedProcessBits_ >= 0) return forcedProcessBits_;
+    bool wow64 = false;
+    // A 32-bit program on 32-bit Windows: every process there is 32-bit.
+    if (sizeof(void*) == 4 && (!isWow64Process(GetCurrentProcess(), wow64) || !wow64)) return 32;
+    // On 64-bit Windows only the processes under WOW64 are 32-bit.
+    if (!process || !isWow64Process(process, wow64)) return 0;
+    return wow64 ? 32 : 64;
 }
 
 std::string RemoteMemory::readMemory(HANDLE process, const void* address, int count) {

@@ -45,6 +45,9 @@ public:
     BOOL release(HANDLE process, void* address);
     // Exactly count bytes (empty for count <= 0); zeros where the block cannot be read.
     std::string readMemory(HANDLE process, const void* address, int count);
+    // 32 or 64: the bitness of the process, whose records a list view there reads;
+    // 0 when it cannot be learnt.
+    int processBits(HANDLE process) const;
 
     int osClass() const { return osClass_; }
     const std::vector<SharedMapping>& mappings() const { return mappings_; }
@@ -52,11 +55,14 @@ public:
     // Tests only: Wine always reports the NT family, so the mapping path is
     // chosen by forcing the class. -1 goes back to asking the system.
     void forceOsClass(int osClass) { forcedOsClass_ = osClass; }
+    // Tests only: the answer of processBits for every process; -1 asks the system.
+    void forceProcessBits(int bits) { forcedProcessBits_ = bits; }
 
 private:
     int osClass_ = os_class::kUnknown;
     std::vector<SharedMapping> mappings_;
     int forcedOsClass_ = -1;
+    int forcedProcessBits_ = -1;
 };
 
 }  // namespace vostrel

@@ -7,8 +7,10 @@
 #include <wininet.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace vostrel {
@@ -61,6 +63,16 @@ void closeHandles(Transfer& t) {
     if (t.session) InternetCloseHandle(std::exchange(t.session, nullptr));
 }
 
+// A body without a stated length counts only when it comes in chunks: then its
+// end is the last chunk, which a broken connection cannot fake. A body that ends
+// where the connection closes may have been cut anywhere.
+bool isChunked(HINTERNET request) {
+    char text[32] = {};
+    DWORD size = sizeof text;
+    return HttpQueryInfoA(request, HTTP_QUERY_TRANSFER_ENCODING, text, &size, nullptr) &&
+           _stricmp(text, "chunked") == 0;
+}
+
 std::int64_t queryContentLength(HINTERNET request) {
     char text[32] = {};
     DWORD size = sizeof text;
@@ -82,10 +94,53 @@ bool writeAll(HANDLE file, const std::vector<char>& bytes, size_t count) {
     return true;
 }
 
-// The transfer itself. Only a complete HTTP 200 answer of a known length becomes
-// the destination file: the bytes go to a temporary name beside it, which is
-// renamed into place at the end, so an error page or a broken transfer is never
-// what the update window starts.
+bool endsWithExe(const std::string& path) {
+    return path.size() >= 4 && _stricmp(path.c_str() + path.size() - 4, ".exe") == 0;
+}
+
+bool readAt(HANDLE file, std::int64_t offset, char* bytes, DWORD count) {
+    LARGE_INTEGER at{};
+    at.QuadPart = offset;
+    DWORD got = 0;
+    return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && ReadFile(file, bytes, count, &got, nullptr) &&
+           got == count;
+}
+
+// A Windows program starts with "MZ", and the 32-bit value at 0x3C of that
+// header tells where its "PE\0\0" header lies. A captive portal's page, an
+// error text or a cut file has neither.
+bool holdsWindowsProgram(const std::string& path) {
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    unsigned char header[64] = {};
+    if (!file || !readAt(file.get(), 0, reinterpret_cast<char*>(header), sizeof header)) return false;
+    if (header[0] != 'M' || header[1] != 'Z') return false;
+    std::int64_t peAt = header[0x3C] | header[0x3D] << 8 | header[0x3E] << 16 |
+                        static_cast<std::int64_t>(header[0x3F]) << 24;
+    char signature[4] = {};
+    return readAt(file.get(), peAt, signature, sizeof signature) && std::memcmp(signature, "PE\0\0", 4) == 0;
+}
+
+// Moves the finished file over the destination. The file of a running program
+// cannot be replaced, but it can be renamed: it goes aside first, and comes back
+// when the new one cannot be moved in. A file left aside by an earlier update
+// goes now, so that one found aside later is this update's.
+bool moveIntoPlace(const std::string& temporary, const std::string& destination) {
+    constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    std::string aside = previousVersionPath(destination);
+    DeleteFileA(aside.c_str());
+    if (MoveFileExA(temporary.c_str(), destination.c_str(), kReplace)) return true;
+    if (!MoveFileExA(destination.c_str(), aside.c_str(), kReplace)) return false;
+    if (MoveFileExA(temporary.c_str(), destination.c_str(), kReplace)) return true;
+    MoveFileExA(aside.c_str(), destination.c_str(), kReplace);
+    return false;
+}
+
+// The transfer itself. Only a complete HTTP 200 answer (its stated length, or its
+// last chunk) that is not empty, and for an .exe a Windows program, becomes the
+// destination file: the bytes go to a temporary name beside it, which is renamed
+// into place at the end, so an error page or a broken transfer is never what the
+// update window starts.
 void transferFile(Transfer& t) {
     const DownloadTask& task = t.task;
     auto failed = [&t](std::int64_t status) {
@@ -148,8 +203,8 @@ void transferFile(Transfer& t) {
     HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize, nullptr);
     if (status != HTTP_STATUS_OK) return failed(status);
     std::int64_t length = queryContentLength(request);
-    if (length < 0) return failed(0);
-    post(t, downloadNotice::kSize, length);
+    if (length < 0 && !isChunked(request)) return failed(downloadFailure::kBroken);
+    if (length >= 0) post(t, downloadNotice::kSize, length);
 
     const std::string& temporary = t.temporaryPath;
     // Shared for deletion: a stop that cannot wait for this thread removes the file.
@@ -157,45 +212,50 @@ void transferFile(Transfer& t) {
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return failed(0);
 
-    const size_t readBlock = kReadBlock;
-    size_t writeBlock = static_cast<size_t>(task.writeBufferKb > 0 ? task.writeBufferKb : 0) * 1024;
-    // Never more than the file itself: a small file needs no large buffer.
-    if (length < static_cast<std::int64_t>(writeBlock)) writeBlock = static_cast<size_t>(length);
-    std::vector<char> pending(writeBlock + readBlock);
-    size_t pendingBytes = 0;
+    // Each block goes to the file as it arrives, while it is still in the cache:
+    // gathering megabytes first sent every byte out to memory and back, and the
+    // component fell behind a bare loop that writes as it reads.
+    size_t readBlock = kReadBlock;
+    if (task.writeBufferKb > 0 && static_cast<size_t>(task.writeBufferKb) * 1024 < readBlock) {
+        readBlock = static_cast<size_t>(task.writeBufferKb) * 1024;
+    }
+    std::vector<char> block(readBlock);
     std::int64_t received = 0;
     bool intact = true;
     while (!t.stopRequested) {
-        if (pendingBytes + readBlock > pending.size()) pending.resize(pendingBytes + readBlock);
         DWORD got = 0;
-        if (!InternetReadFile(request, pending.data() + pendingBytes, static_cast<DWORD>(readBlock), &got)) {
+        if (!InternetReadFile(request, block.data(), static_cast<DWORD>(readBlock), &got)) {
             intact = false;
             break;
         }
         if (got == 0) break;
-        pendingBytes += got;
         received += got;
         t.downloaded = received;
         t.sinceLastRead += got;
         *t.allTransfersBytes += got;
-        if (pendingBytes >= writeBlock) {
-            if (!writeAll(file.get(), pending, pendingBytes)) {
-                intact = false;
-                break;
-            }
-            pendingBytes = 0;
+        if (!writeAll(file.get(), block, got)) {
+            intact = false;
+            break;
         }
     }
-    intact = intact && !t.stopRequested && writeAll(file.get(), pending, pendingBytes) && received == length &&
-             FlushFileBuffers(file.get());
+    intact = intact && !t.stopRequested && (length < 0 || received == length) && FlushFileBuffers(file.get());
     file.reset();
-    if (!intact ||
-        !MoveFileExA(temporary.c_str(), task.destinationPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    std::optional<std::int64_t> refused;
+    if (!intact) {
+        refused = downloadFailure::kBroken;
+    } else if (received == 0) {
+        refused = downloadFailure::kEmpty;
+    } else if (endsWithExe(task.destinationPath) && !holdsWindowsProgram(temporary)) {
+        refused = downloadFailure::kNotAProgram;
+    } else if (!moveIntoPlace(temporary, task.destinationPath)) {
+        refused = downloadFailure::kBroken;
+    }
+    if (refused) {
         // A later transfer to the same destination may own the name by now.
         if (!t.abandoned) DeleteFileA(temporary.c_str());
-        return failed(0);
+        return failed(*refused);
     }
-    post(t, downloadNotice::kFinished, length);
+    post(t, downloadNotice::kFinished, received);
 }
 
 DWORD WINAPI transferThread(void* parameter) {
@@ -235,6 +295,8 @@ HWND createNoticeWindow(Downloader* downloader) {
 }
 
 }  // namespace
+
+std::string previousVersionPath(const std::string& destination) { return destination + ".old"; }
 
 Downloader::Downloader() : allTransfersBytes_(std::make_shared<std::atomic<std::int64_t>>(0)) {}
 

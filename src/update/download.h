@@ -4,6 +4,8 @@
 // thread, in order, with the full 64-bit value.
 #pragma once
 
+#include "core/progress_format.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -16,13 +18,20 @@ namespace vostrel {
 using DownloadNotify = void (*)(int code, std::int64_t value);
 
 // The notice codes. 3 and 4 are the ones the update window acts on; a failed
-// transfer (any HTTP status but 200, a broken or short transfer, an unknown length,
-// a file that cannot be written) reports 2 with the HTTP status, 0 when none came.
+// transfer reports 2 with the HTTP status when it was not 200, else with one of
+// the values of downloadFailure: kBroken for a broken or short transfer, an
+// unknown length that no last chunk ends, a file that cannot be written or moved
+// into place; kEmpty for an empty body; kNotAProgram for a destination ending in
+// .exe whose body is no Windows program. The destination is then untouched.
 namespace downloadNotice {
 constexpr int kFailed = 2;
-constexpr int kSize = 3;      // value: the file's total size in bytes
+constexpr int kSize = 3;      // value: the file's total size in bytes; not sent for a chunked body
 constexpr int kFinished = 4;  // the file is complete at the destination path
 }  // namespace downloadNotice
+
+// Where the file a download replaces is kept when it cannot simply be replaced
+// (the file of a running program): beside it, ".old" added.
+std::string previousVersionPath(const std::string& destination);
 
 // One request to the download component.
 struct DownloadTask {
@@ -35,7 +44,7 @@ struct DownloadTask {
     DownloadNotify notify = nullptr;
     int readBufferSize = 4096;     // INTERNET_OPTION_READ_BUFFER_SIZE of the request
     int connectRetries = 5;        // INTERNET_OPTION_CONNECT_RETRIES
-    int writeBufferKb = 10240;     // received bytes go to the file once this many KB have gathered
+    int writeBufferKb = 10240;     // at most this many KB are held before they go to the file
 };
 
 struct Transfer;  // what the worker thread shares with the component

@@ -11,8 +11,9 @@ constexpr char kUpdatePageAddress[] = VOSTREL_UPDATE_URL;
 void checkForUpdate();
 
 // Handles the pending window messages once, then fetches the page (HTTP/1.0 GET,
-// whatever the status) and returns its section; empty on any failure. The body as
-// text, up to its first zero byte, goes to *page when given.
+// whatever the status) and returns its section; empty on any failure, and when the
+// page runs past 64 KB without its end marker or takes longer than 5 s in all.
+// The body as text, up to its first zero byte, goes to *page when given.
 std::string readUpdatePage(std::string* page = nullptr, const char* address = kUpdatePageAddress);
 
 }  // namespace vostrel

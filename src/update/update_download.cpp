@@ -6,6 +6,7 @@
 #include "core/gbk_text.h"
 #include "core/progress_format.h"
 #include "core/update_page.h"
+#include "library/text_library.h"
 #include "update/update_check.h"
 
 #include <commctrl.h>
@@ -21,11 +22,20 @@ std::string currentFolder() {
     return (length > 0 && length < MAX_PATH) ? std::string(folder, length) : std::string(".");
 }
 
+// The clock stops, 下载进度 says why, and 按钮1 offers to download again.
 void showFailure(const std::string& text) {
     if (UpdateWindow* window = updateWindow()) {
         window->setClockInterval(0);
         window->setText("下载进度", text);
+        window->setText("按钮1", "重新下载");
+        EnableWindow(window->control("按钮1"), TRUE);
     }
+}
+
+// The page names the file that the download replaces and then starts: it may
+// never be the text library, which a download would overwrite.
+bool isUpdatableName(const std::string& name) {
+    return isPlainFileName(name) && _stricmp(name.c_str(), library::kDefaultFileName) != 0;
 }
 
 bool isFile(const std::string& path) {
@@ -38,7 +48,8 @@ bool isFile(const std::string& path) {
 void onUpdateWindowCreated() {
     // Posted: the main window closes when the messages are next handled, and the
     // update window, owned by nobody, lives on.
-    PostMessageA(mainWindow().handle(), WM_CLOSE, 0, 0);
+    // When the question follows a forced update, the main window is gone already.
+    if (HWND main = mainWindow().handle()) PostMessageA(main, WM_CLOSE, 0, 0);
     ApplicationState& state = appState();
     state.updateSection = readUpdatePage(&state.updatePage);
     readDownloadKeys(state.updateSection, state.updateInfo);
@@ -68,7 +79,7 @@ void startUpdateDownload() {
 
     // The name is written in the current folder and then started: a path, a drive
     // or a device would write or run something else.
-    if (!isPlainFileName(programName)) return showFailure(rejectedProgramNameText());
+    if (!isUpdatableName(programName)) return showFailure(rejectedProgramNameText());
     if (!state.download.start(task)) return showFailure(downloadFailedText(0));
     window->setClockInterval(1000);
 }
@@ -134,7 +145,12 @@ bool startNewProgram(const std::string& path) {
 int startNewProgramWhenPresent(const std::string& path, int checks) {
     for (int check = 1; check <= checks; ++check) {
         if (isFile(path)) {
-            startNewProgram(path);
+            // A new file that cannot start gives its place back to the one the
+            // download moved aside (this running program's own file, say).
+            std::string aside = previousVersionPath(path);
+            if (!startNewProgram(path) && isFile(aside)) {
+                MoveFileExA(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+            }
             return check;
         }
         MessagePumpDelay(500);

@@ -17,8 +17,9 @@ void onDownloadNotice(int code, std::int64_t value);
 bool startNewProgram(const std::string& path);
 
 // Checks for the file up to `checks` times, 500 ms apart while handling messages,
-// and starts it once it is there. Returns the number of the check that found it,
-// 0 when none did.
+// and starts it once it is there; when it cannot start, the file the download
+// moved aside for it takes its place again. Returns the number of the check that
+// found it, 0 when none did.
 int startNewProgramWhenPresent(const std::string& path, int checks = 99);
 
 }  // namespace vostrel

@@ -1,6 +1,9 @@
 #include "test_support.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 
 namespace vostrel::test {
@@ -243,6 +246,40 @@ bool saveScreenshot(HWND window, const std::string& path) {
     bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
     bytes += pixels;
     return writeFileBytes(path, bytes);
+}
+
+namespace {
+
+constexpr char kOriginalProcedure[] = "VostrelOriginalListProcedure";
+
+LRESULT CALLBACK ansiLikeWindows(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto original = reinterpret_cast<WNDPROC>(GetPropA(list, kOriginalProcedure));
+    auto* ansi = reinterpret_cast<LVITEMA*>(lParam);
+    const bool textRead = (message == LVM_GETITEMA && ansi && (ansi->mask & LVIF_TEXT)) ||
+                          (message == LVM_GETITEMTEXTA && ansi);
+    if (!textRead || ansi->cchTextMax <= 0) return CallWindowProcW(original, list, message, wParam, lParam);
+    std::wstring wide(static_cast<size_t>(ansi->cchTextMax), L'\0');
+    LVITEMW item{};
+    std::memcpy(&item, ansi, sizeof item);  // the same layout but for the text's type
+    item.pszText = wide.data();
+    LRESULT result = CallWindowProcW(original, list, message == LVM_GETITEMA ? LVM_GETITEMW : LVM_GETITEMTEXTW,
+                                     wParam, reinterpret_cast<LPARAM>(&item));
+    int converted = WideCharToMultiByte(936, 0, wide.c_str(), -1, ansi->pszText, ansi->cchTextMax, nullptr, nullptr);
+    if (converted == 0) ansi->pszText[0] = '\0';
+    ansi->iImage = item.iImage;
+    ansi->lParam = item.lParam;
+    ansi->state = item.state;
+    ansi->iIndent = item.iIndent;
+    if (message == LVM_GETITEMTEXTA) return converted > 0 ? converted - 1 : 0;
+    return result;
+}
+
+}  // namespace
+
+void answerAnsiReadsLikeWindows(HWND list) {
+    LONG_PTR original = GetWindowLongPtrW(list, GWLP_WNDPROC);
+    SetPropA(list, kOriginalProcedure, reinterpret_cast<HANDLE>(original));
+    SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ansiLikeWindows));
 }
 
 std::string gbkToUtf8(const std::string& gbk) {

@@ -88,6 +88,12 @@ bool writeFileBytes(const std::string& path, const std::string& bytes);
 // Saves what the screen shows inside the window's rectangle as a 24-bit BMP.
 bool saveScreenshot(HWND window, const std::string& path);
 
+// Makes a list view of this process answer LVM_GETITEMA and LVM_GETITEMTEXTA the
+// way Windows' own list view does: through the W message and a conversion into the
+// caller's buffer, which leaves the text empty when its ANSI form does not fit.
+// (Wine's list view fills the buffer instead.)
+void answerAnsiReadsLikeWindows(HWND list);
+
 // Text from UTF-8 source to the GBK bytes the program speaks is done by the
 // compiler (-fexec-charset=GBK); this converts GBK to UTF-8 for messages.
 std::string gbkToUtf8(const std::string& gbk);

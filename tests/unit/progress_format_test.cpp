@@ -115,11 +115,30 @@ TEST(ProgressLabels, ReadableBeforeTheSizeIsKnownAndInASecondWithoutBytes) {
     EXPECT_EQ(formatProgress(sample).remaining, gbk("剩余时间：0时0分0秒"));  // all there
 }
 
+TEST(ProgressLabels, StaySaneForAnySixtyFourBitSize) {
+    // A server may announce a Content-Length of 9223372036854775807.
+    ProgressSample sample;
+    sample.totalBytes = static_cast<double>(INT64_MAX);
+    sample.downloadedBytes = 1;
+    sample.bytesAllTransfers = 1;
+    ProgressLabels labels = formatProgress(sample);
+    EXPECT_EQ(labels.progress, gbk("正在下载...已完成：0%"));
+    EXPECT_EQ(labels.downloaded, gbk("已经下载：1B/8589934592GB"));
+    EXPECT_EQ(labels.remaining, gbk("剩余时间：2562047788015215时30分7秒"));
+
+    // More bytes than announced: the bar stays within 0 to 100.
+    sample.totalBytes = 1;
+    sample.downloadedBytes = INT64_MAX;
+    EXPECT_EQ(formatProgress(sample).barPosition, 100);
+}
+
 TEST(FailureLabels, SayWhatWentWrong) {
     EXPECT_EQ(downloadFailedText(404), gbk("下载失败：服务器返回404"));
     EXPECT_EQ(downloadFailedText(0), gbk("下载失败：传输中断"));
     EXPECT_EQ(downloadFailedText(200), gbk("下载失败：传输中断"));  // 200 but short or broken
     EXPECT_EQ(rejectedProgramNameText(), gbk("下载失败：程序名字无效"));
+    EXPECT_EQ(downloadFailedText(downloadFailure::kEmpty), gbk("下载失败：文件为空"));
+    EXPECT_EQ(downloadFailedText(downloadFailure::kNotAProgram), gbk("下载失败：不是可执行程序"));
 }
 
 }  // namespace

@@ -106,5 +106,17 @@ TEST(PlainFileName, ATrailByteThatLooksLikeASeparatorIsPartOfItsCharacter) {
     EXPECT_FALSE(isPlainFileName("a\x5C.exe"));
 }
 
+TEST(PlainFileName, ALeadByteMakesACharacterOnlyWithAGbkTrailByte) {
+    // Outside code page 936 these are single-byte characters: 81 then '/' names a
+    // folder, 81 then ':' a stream, and "COM\xB9" (COM¹ in code page 1252) a device.
+    for (const char* bad : {"\x81/x.exe", "\x81:x.exe", "COM\xB9.exe", "\xB0 x.exe", "\xB0\x3Fx.exe",
+                            "\xB0\x7Fx.exe", "\xB0\xFFx.exe"}) {
+        EXPECT_FALSE(isPlainFileName(bad)) << bad;
+    }
+    for (const char* good : {"\x81\x40.exe", "\xB0\x7E.exe", "\xB0\x80.exe", "\xFE\xFE.exe"}) {
+        EXPECT_TRUE(isPlainFileName(good)) << good;
+    }
+}
+
 }  // namespace
 }  // namespace vostrel

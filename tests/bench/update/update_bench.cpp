@@ -3,7 +3,8 @@
 // file, writing and flushing it, and the download component with the update's own task settings while the
 // user-interface thread runs an update window with its once-a-second labels. A
 // second thread posts a message to that window every 5 ms; the loop notes how
-// long each waited before it was handled.
+// long each waited before it was handled. Exits with 1 when a measurement failed
+// (a short read, a failed or unfinished transfer): its figures would mean nothing.
 #include "app/layouts.h"
 #include "app/unique_handle.h"
 #include "app/windows.h"
@@ -29,6 +30,9 @@ namespace {
 
 constexpr size_t kSize = 64 * 1024 * 1024;
 constexpr UINT kProbeMessage = WM_APP + 7;
+constexpr double kRunDeadlineSeconds = 120;
+
+bool g_measurementFailed = false;
 
 double now() {
     static LARGE_INTEGER frequency = [] {
@@ -62,7 +66,10 @@ double bareLoop(const std::string& address, const std::string& file, bool flush 
     }
     if (out && flush) FlushFileBuffers(out.get());  // as the component does before its rename
     double seconds = now() - start;
-    if (total != kSize) std::printf("bare loop read %zu bytes!\n", total);
+    if (!request || total != kSize) {
+        std::printf("bare loop read %zu bytes!\n", total);
+        g_measurementFailed = true;
+    }
     return seconds;
 }
 
@@ -70,7 +77,10 @@ std::atomic<bool> g_finished{false};
 double g_finishedAt = 0;
 void noteNotice(int code, std::int64_t) {
     if (code == downloadNotice::kFinished || code == downloadNotice::kFailed) {
-        if (code == downloadNotice::kFailed) std::printf("component: transfer failed!\n");
+        if (code == downloadNotice::kFailed) {
+            std::printf("component: transfer failed!\n");
+            g_measurementFailed = true;
+        }
         g_finishedAt = now();
         g_finished = true;
     }
@@ -127,9 +137,21 @@ ComponentRun componentRun(const std::string& address, const std::string& file, W
     UINT_PTR timer = SetTimer(nullptr, 0, 1000, tick);
     ComponentRun run{};
     double start = now();
-    downloader.start(task);
+    if (!downloader.start(task)) {
+        std::printf("component: the transfer did not start!\n");
+        g_measurementFailed = true;
+        g_finished = true;
+        g_finishedAt = start;
+    }
     MSG message;
+    // The tick wakes this loop once a second at least, so the deadline is seen.
     while (!g_finished && GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (now() - start > kRunDeadlineSeconds) {
+            std::printf("component: no end after %.0f s!\n", kRunDeadlineSeconds);
+            g_measurementFailed = true;
+            g_finishedAt = now();
+            break;
+        }
         if (message.message == kProbeMessage && message.hwnd == target) {
             double sentUs = static_cast<double>(static_cast<LONG>(message.lParam));
             double nowUs = now() * 1e6;
@@ -139,6 +161,12 @@ ComponentRun componentRun(const std::string& address, const std::string& file, W
         DispatchMessageA(&message);
     }
     run.seconds = g_finishedAt - start;
+    WIN32_FILE_ATTRIBUTE_DATA written{};
+    if (!g_measurementFailed && (!GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &written) ||
+                                 written.nFileSizeLow != kSize || written.nFileSizeHigh != 0)) {
+        std::printf("component: the file is not the 64 MB served!\n");
+        g_measurementFailed = true;
+    }
     KillTimer(nullptr, timer);
     probing = false;
     prober.join();
@@ -190,7 +218,7 @@ int main() {
                 mb / best(bareWriteOnly));
     std::printf("  bare loop writing and flushing the file:        %.3f s = %.1f MB/s\n", best(bareWrite),
                 mb / best(bareWrite));
-    std::printf("  download component (64 KB reads, 10 MB writes): %.3f s = %.1f MB/s\n", best(component),
+    std::printf("  download component (64 KB reads and writes):    %.3f s = %.1f MB/s\n", best(component),
                 mb / best(component));
     std::printf("  throughput ratio component / bare read loop:  %.2fx (%.2fx)\n", best(bare) / best(component),
                 median(bare) / median(component));
@@ -205,6 +233,10 @@ int main() {
                     latencies.size(), latencies[latencies.size() / 2],
                     latencies[std::min(latencies.size() - 1, latencies.size() * 99 / 100)], latencies.back());
         (void)sum;
+    }
+    if (g_measurementFailed) {
+        std::printf("a measurement failed: the figures above do not count\n");
+        return 1;
     }
     return 0;
 }

@@ -60,9 +60,10 @@ TEST_F(UpdatingProgram, ForcedUpdateShowsProgressStartsTheNewProgramAndEnds) {
     const size_t size = 3 * 1024 * 1024;
     ASSERT_TRUE(files.copy("next.exe", siblingPath("update_new_program.exe"), size));
     ASSERT_TRUE(files.put("next.exe.rate", std::to_string(1024 * 1024)));  // about three seconds
-    // The address comes with half- and full-width spaces around it; the name has a space.
+    // The address comes with half- and full-width spaces around it; the name is the
+    // running program's own, in a folder with a space.
     ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>是否提示更新=否</p><p>自动更新地址= " +
-                                                serverAddress() + "next.exe　</p><p>程序名字=vostrel next.exe</p>")));
+                                                serverAddress() + "next.exe　</p><p>程序名字=vostrel.exe</p>")));
     size_t downloadsBefore = requestsFor("/next.exe").size();
     start();
     HWND update = waitForUpdateWindow();
@@ -78,7 +79,9 @@ TEST_F(UpdatingProgram, ForcedUpdateShowsProgressStartsTheNewProgramAndEnds) {
     bool shot = false;
     while (program.running() && IsWindow(update)) {
         elapsed.insert(label(update, "已用时间"));
-        progress.insert(label(update, "下载进度"));
+        std::string now = label(update, "下载进度");
+        ASSERT_NE(now.rfind("下载失败", 0), 0u) << gbkToUtf8(now);
+        progress.insert(now);
         downloaded.insert(label(update, "已经下载"));
         speeds.insert(label(update, "下载速度"));
         if (!shot && elapsed.count("已用时间：0小时0分钟2秒")) {
@@ -109,11 +112,13 @@ TEST_F(UpdatingProgram, ForcedUpdateShowsProgressStartsTheNewProgramAndEnds) {
     for (const std::string& s : speeds) perSecond = perSecond || s.find("KB/秒") != std::string::npos;
     EXPECT_TRUE(perSecond);
 
-    std::string installed = runFolder + "\\vostrel next.exe";
+    std::string installed = runFolder + "\\vostrel.exe";
     EXPECT_TRUE(waitUntil([&] { return exists(installed + ".ran"); })) << "the new program did not run";
     EXPECT_NE(readFileBytes(installed + ".ran").find("\"" + installed + "\""), std::string::npos)
         << readFileBytes(installed + ".ran");
     EXPECT_EQ(readFileBytes(installed).size(), size);
+    EXPECT_TRUE(readFileBytes(runFolder + "\\vostrel.exe.old") == readFileBytes(siblingPath("vostrel.exe")))
+        << "the program that was running is not kept aside";
     EXPECT_FALSE(exists(installed + ".download"));
     EXPECT_EQ(requestsFor("/next.exe").size() - downloadsBefore, 1u);
     EXPECT_EQ(pageRequests(), 2u) << "the check's read and the update window's read";
@@ -171,6 +176,62 @@ TEST_F(UpdatingProgram, WithoutMarkersOrWithATrailingSpaceTheProgramStartsNormal
     }
 }
 
+TEST_F(UpdatingProgram, APageThatStreamsWithoutEndOrTricklesDoesNotHoldUpTheStart) {
+    // Filler after the page at 2 MB/s, or one byte every 200 ms: neither ever ends.
+    const char* controls[][2] = {{"update.html.endless", "2000000"}, {"update.html.trickle", "0.2"}};
+    for (auto& control : controls) {
+        SCOPED_TRACE(control[0]);
+        ServedFiles page;
+        ASSERT_TRUE(page.put("update.html", section("<p>是否强制更新=是") + std::string(100, ' ')));
+        ASSERT_TRUE(page.put(control[0], control[1]));
+        start();
+        HWND main = waitForProcessWindow(program.id(), kMainCaption);
+        ASSERT_TRUE(main) << describeWindows();
+        EXPECT_TRUE(waitUntil([&] {
+            DWORD_PTR result = 0;
+            return SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &result) != 0;
+        }, 20000)) << "the main window takes no input";
+        EXPECT_FALSE(waitUntil([&] {
+            HWND other = findProcessWindow(program.id());
+            return other && other != main;
+        }, 1000)) << describeWindows();
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(program.waitForExit(), 0);
+    }
+}
+
+TEST_F(UpdatingProgram, ForcedAndAskedTheQuestionFollowsTheUpdateWindowAndWaitsForTheAnswer) {
+    ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>是否提示更新=是</p><p>自动更新地址=" +
+                                                serverAddress() + "absent.exe</p><p>程序名字=absent.exe</p>")));
+    start();
+    HWND update = waitForUpdateWindow();
+    ASSERT_TRUE(update);
+    ASSERT_TRUE(waitUntil([&] { return label(update, "下载进度") == "下载失败：服务器返回404"; }));
+    PostMessageA(update, WM_CLOSE, 0, 0);
+    HWND box = waitForProcessWindow(program.id(), kQuestionCaption);
+    ASSERT_TRUE(box) << "no question after the update window; the program " << (program.running() ? "runs" : "ended");
+    EXPECT_FALSE(waitUntil([&] { return !IsWindow(box); }, 1000)) << "the question did not wait for an answer";
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDNO)));
+    EXPECT_EQ(program.waitForExit(), 0);
+}
+
+TEST_F(UpdatingProgram, AFailedDownloadOffersARetryThatDownloadsAgain) {
+    ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>自动更新地址=" + serverAddress() +
+                                                "later.exe</p><p>程序名字=later.exe</p>")));
+    start();
+    HWND update = waitForUpdateWindow();
+    ASSERT_TRUE(update);
+    ASSERT_TRUE(waitUntil([&] { return label(update, "下载进度") == "下载失败：服务器返回404"; }));
+    HWND button = findDescendantById(update, controlIdOf(kUpdateWindowLayout, "按钮1"));
+    EXPECT_TRUE(waitUntil([&] { return windowText(button) == "重新下载" && IsWindowEnabled(button); }))
+        << gbkToUtf8(windowText(button));
+
+    ASSERT_TRUE(files.copy("later.exe", siblingPath("update_new_program.exe")));
+    PostMessageA(update, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    EXPECT_EQ(program.waitForExit(), 0);
+    EXPECT_TRUE(waitUntil([&] { return exists(runFolder + "\\later.exe.ran"); })) << "the retry started nothing";
+}
+
 TEST_F(UpdatingProgram, AFailedDownloadSaysSoStopsTheClockAndClosingEnds) {
     ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>自动更新地址=" + serverAddress() +
                                                 "absent.exe</p><p>程序名字=absent.exe</p>")));
@@ -190,21 +251,26 @@ TEST_F(UpdatingProgram, AFailedDownloadSaysSoStopsTheClockAndClosingEnds) {
     EXPECT_EQ(program.waitForExit(), 0);
 }
 
-TEST_F(UpdatingProgram, AProgramNameThatIsNotAPlainFileNameDownloadsNothing) {
+TEST_F(UpdatingProgram, AProgramNameThatIsNotAPlainFileNameOrTheLibraryDownloadsNothing) {
     ASSERT_TRUE(files.copy("escape.exe", siblingPath("update_new_program.exe")));
-    size_t before = requestsFor("/escape.exe").size();
-    ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>自动更新地址=" + serverAddress() +
-                                                "escape.exe</p><p>程序名字=..\\escaped.exe</p>")));
-    start();
-    HWND update = waitForUpdateWindow();
-    ASSERT_TRUE(update);
-    ASSERT_TRUE(waitUntil([&] { return label(update, "下载进度") == "下载失败：程序名字无效"; }))
-        << gbkToUtf8(label(update, "下载进度"));
-    waitUntil([] { return false; }, 1000);
-    EXPECT_EQ(requestsFor("/escape.exe").size(), before);
-    EXPECT_FALSE(exists(folder.path() + "\\escaped.exe"));
-    PostMessageA(update, WM_CLOSE, 0, 0);
-    EXPECT_EQ(program.waitForExit(), 0);
+    ASSERT_TRUE(writeFileBytes(runFolder + "\\morvath.txt", ""));
+    for (const char* name : {"..\\escaped.exe", "MORVATH.txt"}) {
+        SCOPED_TRACE(name);
+        size_t before = requestsFor("/escape.exe").size();
+        ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>自动更新地址=" + serverAddress() +
+                                                    "escape.exe</p><p>程序名字=" + name + "</p>")));
+        start();
+        HWND update = waitForUpdateWindow();
+        ASSERT_TRUE(update);
+        ASSERT_TRUE(waitUntil([&] { return label(update, "下载进度") == "下载失败：程序名字无效"; }))
+            << gbkToUtf8(label(update, "下载进度"));
+        waitUntil([] { return false; }, 1000);
+        EXPECT_EQ(requestsFor("/escape.exe").size(), before);
+        EXPECT_FALSE(exists(folder.path() + "\\escaped.exe"));
+        EXPECT_EQ(readFileBytes(runFolder + "\\morvath.txt"), "");
+        PostMessageA(update, WM_CLOSE, 0, 0);
+        EXPECT_EQ(program.waitForExit(), 0);
+    }
 }
 
 TEST_F(UpdatingProgram, EndingDuringADownloadStopsItWithinTheStopWait) {

@@ -123,6 +123,25 @@ TEST_F(TextList, SaveKeepsBodiesLongerThan249BytesWhole) {
     EXPECT_EQ(readFileBytes(path), encodeTextRows(rows));
 }
 
+// Windows' list view answers an ANSI read whose double-byte text does not fit with
+// an empty text: the cells the modifier and the send read, and the save, must
+// still come whole.
+TEST_F(TextList, CellReadsAndTheSaveKeepDoubleByteTextsWholeWhereAnsiReadsComeBackEmpty) {
+    std::string body;
+    for (int i = 0; i < 300; ++i) body += "中";  // 600 bytes, 300 characters
+    std::vector<TextRow> rows = {
+        {{"标题" + std::string(120, '.'), body}},
+        {{body.substr(0, 254), "短"}, -1, 3},  // 127 characters in 254 bytes
+    };
+    readListFromBytes(list, encodeTextRows(rows));
+    test::answerAnsiReadsLikeWindows(list);
+    EXPECT_EQ(cellText(list, 0, 1), body);
+    EXPECT_EQ(cellText(list, 1, 0), body.substr(0, 254));
+    std::string path = folder.path() + "/morvath.txt";
+    ASSERT_TRUE(writeListToFile(list, path));
+    EXPECT_EQ(readFileBytes(path), encodeTextRows(rows));
+}
+
 TEST_F(TextList, SavedFileReloadsToTheSameRowsInTheSameOrder) {
     for (int i = 0; i < 20; ++i) {
         int row = appendRow(list);
@@ -184,12 +203,38 @@ TEST_F(TextList, FailedSaveLeavesTheOldFileAndNoTemporaryFile) {
     EXPECT_FALSE(writeListToFile(list, folder.path() + "/missing/morvath.txt"));
 }
 
+// A save killed part-way leaves its temporary file, named after the library: the
+// next save of that library takes it away.
+TEST_F(TextList, SaveRemovesTheTemporaryFileAKilledSaveLeft) {
+    appendRow(list);
+    setCellText(list, 0, 0, "new");
+    std::string path = folder.path() + "/morvath.txt";
+    ASSERT_TRUE(writeFileBytes(path + ".saving", "half a libr"));
+    ASSERT_TRUE(writeListToFile(list, path));
+    EXPECT_EQ(filesIn(folder.path()), std::vector<std::string>{"morvath.txt"});
+}
+
 TEST_F(TextList, ReadWholeFileTellsEmptyFromUnreadable) {
     std::string path = folder.file("empty.txt");
     ASSERT_TRUE(writeFileBytes(path, ""));
     EXPECT_EQ(readWholeFile(path), std::optional<std::string>(""));
     EXPECT_EQ(readWholeFile(folder.file("missing.txt")), std::nullopt);
     EXPECT_EQ(readWholeFile(folder.path()), std::nullopt);
+}
+
+TEST_F(TextList, AFileAbove64MBIsNotReadAtAll) {
+    // A 32-bit process cannot hold a file of 1 to 2 GB: the load must refuse it,
+    // not try. The file is sparse, made in an instant.
+    std::string path = folder.file("huge.txt");
+    {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER size{};
+        size.QuadPart = library::kMaxFileBytes + 1;
+        EXPECT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+        CloseHandle(file);
+    }
+    EXPECT_FALSE(readWholeFile(path).has_value());
 }
 
 }  // namespace

@@ -101,6 +101,7 @@ void fillKnownList(HWND list, int rows) {
         lv.pszText = const_cast<char*>(k.text.c_str());
         lv.iImage = k.image;
         lv.lParam = k.param;
+        if (i == 0 && sizeof(LPARAM) == 8) lv.lParam = static_cast<LPARAM>(k.param + kHighParamBits);
         lv.iIndent = k.indent;
         lv.state = INDEXTOSTATEIMAGEMASK(k.check + 1) | (k.selected ? LVIS_SELECTED : 0);
         lv.stateMask = LVIS_STATEIMAGEMASK | LVIS_SELECTED;

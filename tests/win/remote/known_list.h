@@ -15,6 +15,8 @@ constexpr char kHelperProgram[] = "remote_list_helper.exe";
 // Sent to the helper's top window: put the known content back (wParam 0) or fill
 // wParam generated rows of two columns.
 constexpr UINT kRefillMessage = WM_APP + 1;
+// Added to the first item's parameter where the list's process has a 64-bit lParam.
+constexpr long long kHighParamBits = 0x500000000LL;
 
 struct KnownItem {
     std::string text;

@@ -37,14 +37,16 @@ private:
     HWND list_ = nullptr;
 };
 
+constexpr int kOwnBits = static_cast<int>(sizeof(void*)) * 8;
+
 // The helper process, started once for all the tests that drive it.
 struct Helper {
     ChildProcess process;
     HWND top = nullptr;
     HWND list = nullptr;
-    bool start() {
-        if (!process.start(test::siblingPath(test::kHelperProgram))) return false;
-        top = test::waitForProcessWindow(process.id(), test::kHelperTitle);
+    bool start(const char* program = test::kHelperProgram, int timeoutMs = 10000) {
+        if (!process.start(test::siblingPath(program))) return false;
+        top = test::waitForProcessWindow(process.id(), test::kHelperTitle, timeoutMs);
         list = top ? test::findDescendantById(top, test::kKnownListId) : nullptr;
         return list != nullptr;
     }
@@ -52,6 +54,18 @@ struct Helper {
 Helper& sharedHelper() {
     static Helper helper;
     if (!helper.process.running()) helper.start();
+    return helper;
+}
+// The helper built as a program of the other bitness; no list where this host
+// cannot start it (a host that runs 64-bit code only).
+Helper& otherBitnessHelper() {
+    static Helper helper;
+    static bool tried = false;
+    if (!tried || (helper.list && !helper.process.running())) {
+        tried = true;
+        helper.list = nullptr;
+        helper.start(VOSTREL_OTHER_HELPER, 5000);
+    }
     return helper;
 }
 
@@ -67,27 +81,37 @@ SIZE_T committedBytes(HANDLE process) {
     return total;
 }
 
-enum class Mode { local, remote, remoteThroughMappings };
+enum class Mode { local, remote, remoteThroughMappings, remoteOtherBitness };
 
 std::string modeName(const ::testing::TestParamInfo<Mode>& info) {
     switch (info.param) {
     case Mode::local: return "Local";
     case Mode::remote: return "Remote";
-    default: return "RemoteThroughMappings";
+    case Mode::remoteThroughMappings: return "RemoteThroughMappings";
+    default: return "RemoteOtherBitness";
     }
 }
 
 // The same operations against: a list of this process in local mode; the helper's
 // list in remote mode (blocks in the helper); a list of this process in remote mode
-// with the page-file mapping path forced (blocks are views here, where the list is).
+// with the page-file mapping path forced (blocks are views here, where the list is);
+// the list of the helper built in the other bitness, whose records have the other
+// layout.
 class ListViewAccess : public ::testing::TestWithParam<Mode> {
 protected:
     void SetUp() override {
-        if (GetParam() == Mode::remote) {
-            Helper& helper = sharedHelper();
+        listBits_ = kOwnBits;
+        if (GetParam() == Mode::remote || GetParam() == Mode::remoteOtherBitness) {
+            const bool other = GetParam() == Mode::remoteOtherBitness;
+            Helper& helper = other ? otherBitnessHelper() : sharedHelper();
+            if (other && !helper.list) {
+                GTEST_SKIP() << "the " << 96 - kOwnBits << "-bit list helper " << VOSTREL_OTHER_HELPER
+                             << " does not start on this host, so the accessor is not tried across bitness here";
+            }
             ASSERT_TRUE(helper.list) << test::describeWindows();
             ASSERT_TRUE(SendMessageA(helper.top, test::kRefillMessage, 0, 0));
             list_ = helper.list;
+            if (other) listBits_ = 96 - kOwnBits;
         } else {
             own_ = std::make_unique<OwnList>();
             list_ = own_->list();
@@ -97,13 +121,21 @@ protected:
     }
     void TearDown() override { EXPECT_TRUE(view_.memory().mappings().empty()); }
 
+    // The first item's parameter as the list holds it.
+    std::int64_t firstParam() const {
+        return test::knownItems()[0].param + (listBits_ == 64 ? test::kHighParamBits : 0);
+    }
+
     std::unique_ptr<OwnList> own_;
     HWND list_ = nullptr;
+    int listBits_ = kOwnBits;
     RemoteListView view_;
 };
 
 INSTANTIATE_TEST_SUITE_P(Modes, ListViewAccess,
-                         ::testing::Values(Mode::local, Mode::remote, Mode::remoteThroughMappings), modeName);
+                         ::testing::Values(Mode::local, Mode::remote, Mode::remoteThroughMappings,
+                                           Mode::remoteOtherBitness),
+                         modeName);
 
 TEST_P(ListViewAccess, ReadsEveryKnownItemAndColumn) {
     const auto& items = test::knownItems();
@@ -220,7 +252,7 @@ TEST_P(ListViewAccess, InsertsAndDeletesItemsAndColumns) {
     EXPECT_EQ(view_.getItemIndent(5), 2);
     EXPECT_EQ(view_.getItemParam(5), 555);
     EXPECT_EQ(view_.getItemText(0), "首项");
-    EXPECT_EQ(view_.getItemCheck(0), -1);
+    EXPECT_EQ(view_.getItemCheck(0), 0);  // left as the control makes it: an empty box
     EXPECT_EQ(view_.getItemImage(0), -1);
     EXPECT_TRUE(view_.deleteItem(0));
     EXPECT_EQ(view_.getItemText(0), "甲项目");
@@ -285,7 +317,7 @@ TEST_P(ListViewAccess, ReadsWholeRecordsAndSortsByColumn) {
         EXPECT_EQ(records[i].text, items[i].text);  // whole, also past 249 bytes
         EXPECT_EQ(records[i].image, items[i].image);
         EXPECT_EQ(records[i].check, items[i].check);
-        EXPECT_EQ(records[i].param, items[i].param);
+        EXPECT_EQ(records[i].param, i == 0 ? firstParam() : items[i].param);
         EXPECT_EQ(records[i].indent, items[i].indent);
         EXPECT_EQ(records[i].subitemTexts, (std::vector<std::string>{items[i].body, items[i].number}));
         EXPECT_EQ(records[i].subitemImages, (std::vector<std::int32_t>{items[i].bodyImage, 0}));
@@ -328,6 +360,19 @@ TEST_P(ListViewAccess, ReadsWholeRecordsAndSortsByColumn) {
     EXPECT_EQ(view_.getItemText(1), "乙项目");
     EXPECT_EQ(view_.getItemText(2, 1), "第一条正文");
     EXPECT_EQ(view_.getItemImage(2, 1), 3);
+}
+
+// A 64-bit process's parameter has 64 bits: read whole when asked, the low 32
+// bits otherwise and in a search, and kept whole when rows are sorted.
+TEST_P(ListViewAccess, ParametersKeepAllTheirBits) {
+    EXPECT_EQ(view_.getFullItemParam(0), firstParam());
+    EXPECT_EQ(view_.getItemParam(0), test::knownItems()[0].param);
+    EXPECT_EQ(view_.getFullItemParam(1), -2);
+    EXPECT_EQ(view_.findItemParam(-1, test::knownItems()[0].param), 0);
+    EXPECT_EQ(view_.findItemParam(0, test::knownItems()[0].param), -1);
+    view_.sortByColumn(2);  // item 0 ("30") goes last
+    EXPECT_EQ(view_.getFullItemParam(3), firstParam());
+    EXPECT_EQ(view_.getItemCheck(3), 1);
 }
 
 TEST_P(ListViewAccess, ColoursViewAndSpacing) {
@@ -442,6 +487,30 @@ TEST(RemoteListView, AttachChecksTheClassNameByteForByte) {
     EXPECT_FALSE(view.isRemoteMode());
 }
 
+// A process whose bitness cannot be learnt would get records it may misread: the
+// attach is refused and the earlier one stays whole.
+TEST(RemoteListView, AttachRefusedForAnUnknownBitnessKeepsTheEarlierOne) {
+    Helper& helper = sharedHelper();
+    ASSERT_TRUE(helper.list);
+    SendMessageA(helper.top, test::kRefillMessage, 0, 0);
+    OwnList own;
+    RemoteListView view;
+    ASSERT_TRUE(view.attach(own.list(), true));
+    HANDLE process = view.process();
+    view.memory().forceProcessBits(0);
+    EXPECT_FALSE(view.attach(helper.list, false));
+    EXPECT_EQ(view.window(), own.list());
+    EXPECT_EQ(view.process(), process);
+    EXPECT_TRUE(view.isRemoteMode());
+    EXPECT_EQ(view.getItemText(1), "乙项目");
+    // Its own windows need no asking.
+    EXPECT_TRUE(view.attach(own.list()));
+    view.memory().forceProcessBits(-1);
+    EXPECT_TRUE(view.attach(helper.list, true));
+    EXPECT_EQ(view.remoteRecordLayout(), kOwnRecordLayout);
+    EXPECT_EQ(view.getItemText(1), "乙项目");
+}
+
 TEST(RemoteListView, BeforeAttachAndAfterTheWindowIsGoneEverythingFailsQuietly) {
     RemoteListView fresh;
     EXPECT_EQ(fresh.getItemCount(), 0);
@@ -482,6 +551,11 @@ TEST(RemoteListView, LocalRecordsAreNeverHandedToAnotherProcess) {
     EXPECT_FALSE(view.setItemText(0, 0, "x"));
     EXPECT_EQ(view.getItemTextOf(0, 0, helper.list), "");
     EXPECT_EQ(view.getItemTextOf(1, 1, own.list()), "second body");
+    // Refused, not "index 0".
+    EXPECT_EQ(view.insertItem(0, "x"), -1);
+    EXPECT_EQ(view.insertColumn(0, "c"), -1);
+    EXPECT_EQ(view.findItemText("甲项目"), -1);
+    EXPECT_EQ(view.findItemParam(-1, 1001), -1);
     view.setRemoteMode();
     EXPECT_EQ(view.getItemText(0), "甲项目");
     EXPECT_TRUE(helper.process.running());
@@ -577,6 +651,7 @@ TEST(RemoteListView, RemoteReadsOfAProcessThatEndedFailWithoutSending) {
     EXPECT_EQ(view.getItemText(0), "甲项目");
     second.process.terminate();
     EXPECT_EQ(view.getItemText(0), "");
+    EXPECT_EQ(view.insertItem(0, "x"), -1);  // no block: refused, not "index 0"
     EXPECT_EQ(view.getFullItemText(0), "");
     EXPECT_FALSE(view.setItemText(0, 0, "x"));
     EXPECT_EQ(view.getItemCount(), 0);

@@ -1,5 +1,6 @@
 // Stands in for the downloaded new version: records that it ran, how it was
-// started and in which folder, in "<its own path>.ran", and ends.
+// started and in which folder, in "<its own path>.ran", and ends; with "--stay"
+// it runs on until it is ended, a program whose file is in use.
 #include <windows.h>
 
 #include <string>
@@ -16,5 +17,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     DWORD wrote = 0;
     WriteFile(file, record.data(), static_cast<DWORD>(record.size()), &wrote, nullptr);
     CloseHandle(file);
+    if (std::string(GetCommandLineA()).find(" --stay") != std::string::npos) Sleep(INFINITE);
     return 0;
 }

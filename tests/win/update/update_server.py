@@ -9,6 +9,9 @@ Beside a served file NAME, small control files change how it is served:
   NAME.stall     after this many body bytes, hold the connection open silently
   NAME.short     claim the whole length but send only this many bytes, then close
   NAME.nolength  send no Content-Length
+  NAME.chunked   answer HTTP/1.1 with the body in chunks of this many bytes
+  NAME.endless   after the body, stream filler without end at this many bytes per second
+  NAME.trickle   after the body, send one byte every this many seconds, without end
 A missing file is a 404 with a short HTML body.
 
 usage: update_server.py PORT FOLDER LOGFILE
@@ -54,6 +57,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             time.sleep(float(delay))
         with open(path, "rb") as f:
             body = f.read()
+        chunked = control(name, ".chunked")
+        if chunked:
+            return self.send_chunked(body, int(chunked))
         self.send_response(int(control(name, ".status") or 200))
         self.send_header("Content-Type", "application/octet-stream")
         if control(name, ".nolength") is None:
@@ -82,6 +88,27 @@ class Handler(http.server.BaseHTTPRequestHandler):
         view = memoryview(body)
         for at in range(0, len(body), 1 << 20):
             self.wfile.write(view[at : at + (1 << 20)])
+        endless, trickle = control(name, ".endless"), control(name, ".trickle")
+        try:
+            while endless or trickle:
+                self.wfile.write(b"x" * (int(endless) // 20) if endless else b"x")
+                self.wfile.flush()
+                time.sleep(0.05 if endless else float(trickle))
+        except OSError:
+            pass  # the client gave up
+
+    def send_chunked(self, body, size):
+        self.protocol_version = "HTTP/1.1"
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Transfer-Encoding", "chunked")
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.close_connection = True
+        for at in range(0, len(body), size):
+            piece = body[at : at + size]
+            self.wfile.write(b"%x\r\n" % len(piece) + piece + b"\r\n")
+        self.wfile.write(b"0\r\n\r\n")
 
 
 class Server(http.server.ThreadingHTTPServer):

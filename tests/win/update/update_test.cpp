@@ -109,7 +109,7 @@ std::string patternBytes(size_t size) {
 TEST_F(Download, ACompleteTransferReportsSizeThenFinishedOnThisThreadAndReplacesTheFile) {
     std::string bytes = patternBytes(3 * 1024 * 1024 + 17);
     ASSERT_TRUE(files.put("complete.bin", bytes));
-    std::string destination = folder.file("new program.exe");
+    std::string destination = folder.file("new program.bin");
     ASSERT_TRUE(writeFileBytes(destination, "the old version"));
 
     ASSERT_TRUE(downloader.start(taskFor("complete.bin", destination)));
@@ -133,7 +133,7 @@ TEST_F(Download, CountersAdvanceDuringATransferAndResetWhenRead) {
     const size_t size = 600 * 1024;
     ASSERT_TRUE(files.put("slow.bin", patternBytes(size)));
     ASSERT_TRUE(files.put("slow.bin.rate", std::to_string(400 * 1024)));
-    ASSERT_TRUE(downloader.start(taskFor("slow.bin", folder.file("slow.exe"))));
+    ASSERT_TRUE(downloader.start(taskFor("slow.bin", folder.file("slow.bin"))));
     std::int64_t transferSum = 0, allSum = 0;
     int readsWithBytes = 0;
     while (!waitForNotice(downloadNotice::kFinished, 250)) {
@@ -185,6 +185,61 @@ TEST_F(Download, OnlyACompleteHttp200TransferBecomesTheFile) {
         EXPECT_FALSE(exists(destination));
         EXPECT_FALSE(exists(destination + ".download"));
     }
+}
+
+TEST_F(Download, AChunkedBodyWithoutALengthBecomesTheFile) {
+    std::string bytes = patternBytes(300 * 1024 + 5);
+    ASSERT_TRUE(files.put("chunked.bin", bytes));
+    ASSERT_TRUE(files.put("chunked.bin.chunked", "65536"));
+    std::string destination = folder.file("chunked.bin");
+    ASSERT_TRUE(downloader.start(taskFor("chunked.bin", destination)));
+    ASSERT_TRUE(waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; }));
+    EXPECT_EQ(g_notices.back().first, downloadNotice::kFinished);
+    EXPECT_TRUE(readFileBytes(destination) == bytes);
+}
+
+TEST_F(Download, AnEmptyBodyOrAnExeThatIsNoProgramReplacesNothing) {
+    struct Case { const char* served; std::string body; const char* destination; std::int64_t failure; } cases[] = {
+        {"portal.html", "<html><body>请先登录</body></html>", "portal.exe", downloadFailure::kNotAProgram},
+        {"mz-only.bin", "MZ" + std::string(200, '\0'), "mz-only.exe", downloadFailure::kNotAProgram},
+        {"empty.bin", "", "empty.exe", downloadFailure::kEmpty},
+        {"empty-data.bin", "", "empty.dat", downloadFailure::kEmpty},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.served);
+        g_notices.clear();
+        ASSERT_TRUE(files.put(c.served, c.body));
+        std::string destination = folder.file(c.destination);
+        ASSERT_TRUE(writeFileBytes(destination, "the old version"));
+        ASSERT_TRUE(downloader.start(taskFor(c.served, destination)));
+        ASSERT_TRUE(waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; }));
+        EXPECT_EQ(g_notices.back(), std::make_pair(downloadNotice::kFailed, c.failure));
+        EXPECT_EQ(readFileBytes(destination), "the old version");
+        EXPECT_FALSE(exists(destination + ".download"));
+    }
+}
+
+TEST_F(Download, ARunningProgramIsMovedAsideAndComesBackWhenTheNewOneCannotStart) {
+    std::string running = folder.file("running.exe");
+    ASSERT_TRUE(CopyFileA(siblingPath("update_new_program.exe").c_str(), running.c_str(), FALSE));
+    std::string old = readFileBytes(running);
+    ChildProcess program;
+    ASSERT_TRUE(program.start(running, "--stay"));
+    ASSERT_TRUE(waitUntil([&] { return exists(running + ".ran"); }));
+    // A library is a Windows program file that CreateProcess refuses to start.
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    ASSERT_TRUE(files.copy("cannot-start.exe", std::string(system) + "\\version.dll"));
+
+    ASSERT_TRUE(downloader.start(taskFor("cannot-start.exe", running)));
+    ASSERT_TRUE(waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; }));
+    ASSERT_EQ(g_notices.back().first, downloadNotice::kFinished) << g_notices.back().second;
+    EXPECT_TRUE(readFileBytes(running) == readFileBytes(servedPath("cannot-start.exe")));
+    EXPECT_TRUE(readFileBytes(previousVersionPath(running)) == old);
+
+    EXPECT_EQ(startNewProgramWhenPresent(running, 1), 1);
+    EXPECT_TRUE(readFileBytes(running) == old) << "the running program's file is lost";
+    EXPECT_FALSE(exists(previousVersionPath(running)));
 }
 
 TEST_F(Download, NoServerIsAFailureAndAnEmptyAddressDoesNotStart) {
