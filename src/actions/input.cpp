@@ -1,7 +1,7 @@
 #include "actions/input.h"
 
-#include "app/message_loop.h"
-#include "app/unique_handle.h"
+#include "win/message_loop.h"
+#include "win/unique_handle.h"
 
 namespace vostrel {
 

@@ -1,9 +1,8 @@
 #include "actions/moderation.h"
 
+#include "actions/client_constants.h"
 #include "actions/input.h"
-#include "app/application_state.h"
-#include "app/windows.h"
-#include "client/client_constants.h"
+#include "win/window.h"
 
 #include <string>
 
@@ -12,11 +11,14 @@ namespace {
 
 namespace c = client;
 
+// The window the running action last looked up; written only here.
+HWND g_sharedWindow = nullptr;
+
 // Looks up one of the client's pop-up windows and keeps it in the shared variable
 // (a nested action may overwrite it while this one waits).
 HWND findClientWindow(const char* title) {
-    appState().sharedWindow = findPopupWindow(nullptr, nullptr, c::kWindowClass, title);
-    return appState().sharedWindow;
+    g_sharedWindow = findPopupWindow(nullptr, nullptr, c::kWindowClass, title);
+    return g_sharedWindow;
 }
 
 // Left click at the pointer, and a right click unless 选择框8 says the member is
@@ -33,7 +35,7 @@ HWND openMemberMenu() {
 // may have replaced it). False, and nothing posted, when it holds no window: a
 // click posted to 0 would go to the desktop window.
 bool clickShared(int x, int y) {
-    HWND window = appState().sharedWindow;
+    HWND window = g_sharedWindow;
     if (!window) return false;
     postClientClick(window, x, y);
     return true;
@@ -84,7 +86,7 @@ void setNameCard() {
     MessagePumpDelay(c::kDialogWait);
     if (!clickShared(c::kNameCardInputX, c::kNameCardInputY)) return;
     MessagePumpDelay(c::kTypingWait);
-    HWND editor = appState().sharedWindow;
+    HWND editor = g_sharedWindow;
     if (!editor) return;
     postTextAsChars(editor, mainWindow().text("马甲格式"));
     MessagePumpDelay(c::kTypingWait);

@@ -1,12 +1,11 @@
 #include "app/layouts.h"
 
-#include "app/windows.h"
+#include "app/main_window.h"
 #include "client/capture.h"
 #include "client/hotkey_switches.h"
 #include "client/send_text.h"
 #include "library/text_editing.h"
 #include "library/text_library.h"
-#include "update/update_download.h"
 
 #include <commctrl.h>
 
@@ -62,35 +61,6 @@ const ControlLayout kMainControls[] = {
     {"超文本浏览框1", T::WebView, nullptr, 488, 88, 100, 100, VOSTREL_HOME_URL, 0, nullptr, nullptr},
 };
 
-const ControlLayout kTextEditorControls[] = {
-    {"标签1", T::Label, nullptr, 0, 8, 24, 24, "标题", 0, nullptr, nullptr},
-    {"编辑框1", T::Edit, nullptr, 32, 8, 112, 24, "", ES_CENTER, nullptr, nullptr},
-    {"标签2", T::Label, nullptr, 152, 8, 80, 24, "←备忘标题", 0, nullptr, nullptr},
-    {"按钮1", T::Button, nullptr, 240, 8, 128, 24, "完成文本编辑", 0, finishTextEditing, nullptr},
-    // Tab goes from the title into the body, then to the button.
-    {"分组框1", T::GroupBox, nullptr, 0, 32, 376, 192, "", 0, nullptr, nullptr, "编辑框1"},
-    {"编辑框2", T::MultiLineEdit, "分组框1", 0, 8, 368, 176, "", 0, nullptr, nullptr},
-};
-
-const ControlLayout kTextModifierControls[] = {
-    {"标签1", T::Label, nullptr, 0, 8, 24, 24, "标题", 0, nullptr, nullptr},
-    {"编辑框1", T::Edit, nullptr, 32, 8, 112, 24, "", ES_CENTER, nullptr, nullptr},
-    {"标签2", T::Label, nullptr, 152, 8, 80, 24, "←备忘标题", 0, nullptr, nullptr},
-    {"按钮1", T::Button, nullptr, 240, 8, 128, 24, "完成文本修改", 0, finishTextModifying, nullptr},
-    {"编辑框2", T::MultiLineEdit, nullptr, 0, 40, 368, 176, "", 0, nullptr, nullptr, "编辑框1"},
-};
-
-const ControlLayout kUpdateControls[] = {
-    {"进度条", T::ProgressBar, nullptr, 2, 4, 238, 13, "", 0, nullptr, nullptr},
-    {"下载进度", T::Label, nullptr, 6, 23, 195, 16, "正在连接服务器....", 0, nullptr, nullptr},
-    {"下载速度", T::Label, nullptr, 6, 36, 232, 16, "下载速度:", 0, nullptr, nullptr},
-    {"已经下载", T::Label, nullptr, 6, 50, 232, 16, "已经下载:", 0, nullptr, nullptr},
-    {"已用时间", T::Label, nullptr, 6, 63, 232, 16, "已用时间:", 0, nullptr, nullptr},
-    {"剩余时间", T::Label, nullptr, 6, 78, 232, 16, "剩余时间:", 0, nullptr, nullptr},
-    // Below the bottom edge: never seen, but its caption and state show the download's start.
-    {"按钮1", T::Button, nullptr, 3, 175, 104, 24, "在线下载更新", 0, startUpdateDownload, nullptr},
-};
-
 // Fixed border, title bar with system menu and close box, no maximize box.
 constexpr DWORD kFixedFrame = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
@@ -98,12 +68,6 @@ constexpr DWORD kFixedFrame = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPC
 
 const WindowLayout kMainWindowLayout{
     "Morvath" VOSTREL_MAKER_ADDRESS "-Vostrel V1.0", 377, 313, kFixedFrame, kMainControls};
-const WindowLayout kTextEditorWindowLayout{
-    "Morvath--Vostrel文本编辑器", 380, 250, kFixedFrame, kTextEditorControls, true};
-const WindowLayout kTextModifierWindowLayout{
-    "Morvath--Vostrel文本修改器", 380, 250, kFixedFrame, kTextModifierControls, true};
-const WindowLayout kUpdateWindowLayout{
-    "在线更新中请稍后", 248, 128, kFixedFrame | WS_MINIMIZEBOX, kUpdateControls};
 
 const MenuItemLayout kMainMenuLayout[7] = {
     {kTextMenuCaption, "新增一组场控文本", openTextEditor},

@@ -1,14 +1,12 @@
-// The four windows of the tool, one layout table each, and the main menu.
+// The main window's layout table and its menu; the dialogs' tables live with
+// the library and the update.
 #pragma once
 
-#include "app/window.h"
+#include "win/window.h"
 
 namespace vostrel {
 
 extern const WindowLayout kMainWindowLayout;
-extern const WindowLayout kTextEditorWindowLayout;
-extern const WindowLayout kTextModifierWindowLayout;
-extern const WindowLayout kUpdateWindowLayout;
 
 struct MenuItemLayout {
     const char* menu;     // the drop-down menu it belongs to

@@ -1,4 +1,4 @@
-#include "app/windows.h"
+#include "app/main_window.h"
 
 #include <windows.h>
 

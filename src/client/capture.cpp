@@ -1,12 +1,11 @@
 #include "client/capture.h"
 
+#include "actions/client_constants.h"
 #include "actions/input.h"
-#include "app/application_state.h"
-#include "app/windows.h"
-#include "client/client_constants.h"
 #include "client/hotkey_registry.h"
 #include "client/hotkey_switches.h"
 #include "client/window_queries.h"
+#include "win/window.h"
 
 namespace vostrel {
 namespace {
@@ -14,9 +13,13 @@ namespace {
 constexpr char kCaptureText[] = "抓取";
 constexpr char kNoticeTitle[] = "温馨提示：";
 
+HWND g_clientTarget = nullptr;
+
 void notify(const std::string& text) { MessageBoxA(nullptr, text.c_str(), kNoticeTitle, MB_OK | MB_TASKMODAL); }
 
 }  // namespace
+
+HWND clientTarget() { return g_clientTarget; }
 
 // Armed only once the instruction has been answered: F10 pressed while the box is
 // up would run the capture inside the box's loop and take the box. A taken F10 is
@@ -34,7 +37,7 @@ void beginCapture() {
 void captureClient() {
     HWND under = windowUnderCursor();
     HWND target = under ? GetAncestor(under, GA_ROOT) : nullptr;
-    appState().clientTarget = target;
+    g_clientTarget = target;
     resizeWindow(target, std::nullopt, std::nullopt, client::kRoomHeight, client::kRoomWidth);
     unregisterWindowHotkey(mainWindow().handle(), kCaptureText);
     notify("客户端窗口大小已经调整请勿在做改变");

@@ -1,6 +1,5 @@
 #include "client/hotkey_registry.h"
 
-#include "app/application_state.h"
 #include "client/window_queries.h"
 #include "core/gbk_text.h"
 
@@ -25,7 +24,19 @@ const std::string* textOfId(WPARAM id) {
 
 HWND defaultWindow(HWND window) { return window ? window : firstWindowOfProcess(GetCurrentProcessId()); }
 
+HotkeyState* g_state = nullptr;
+
 }  // namespace
+
+HotkeyState& hotkeyState() {
+    if (!g_state) g_state = new HotkeyState();
+    return *g_state;
+}
+
+void releaseHotkeyState() {
+    delete g_state;
+    g_state = nullptr;
+}
 
 int hotkeyIdOf(const std::string& identifierText) {
     auto& texts = idTexts();
@@ -37,7 +48,7 @@ int hotkeyIdOf(const std::string& identifierText) {
 }
 
 bool 窗口_热键注册(HWND window, UINT modifiers, UINT key, HotkeyAction action, const std::string& identifierText) {
-    ApplicationState& state = appState();
+    HotkeyState& state = hotkeyState();
     int id = hotkeyIdOf(identifierText);
     // Earlier bindings of this text give way to the new one; their rows stay.
     for (const HotkeyEntry& row : state.hotkeyTable) {
@@ -64,7 +75,7 @@ bool unregisterWindowHotkey(HWND window, const std::string& identifierText) {
 }
 
 int findEntryByIdentifier(const std::string& identifierText) {
-    const auto& table = appState().hotkeyTable;
+    const auto& table = hotkeyState().hotkeyTable;
     for (size_t i = 0; i < table.size(); ++i) {
         if (table[i].identifierText == identifierText) return static_cast<int>(i) + 1;
     }
@@ -72,7 +83,7 @@ int findEntryByIdentifier(const std::string& identifierText) {
 }
 
 LRESULT CALLBACK hotkeyWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    ApplicationState& state = appState();
+    HotkeyState& state = hotkeyState();
     if (message == WM_HOTKEY) {
         const std::string* text = textOfId(wParam);
         int row = text ? findEntryByIdentifier(*text) : 0;

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace vostrel {
 
@@ -17,6 +18,21 @@ struct HotkeyEntry {
     std::string identifierText;  // stored untrimmed
     HotkeyAction action = nullptr;
 };
+
+// What the registry keeps for the whole run; written only here. One
+// user-interface thread reads and writes it; no locks.
+struct HotkeyState {
+    std::vector<HotkeyEntry> hotkeyTable;       // only grows during a run
+    WNDPROC previousWindowProcedure = nullptr;  // replaced by the first registration's subclassing
+};
+
+// Created on first use, so tests that link the registry without the program's
+// start-up still have a table to work on.
+HotkeyState& hotkeyState();
+
+// Part of the exit clean-up: releases the table. The hotkeys stay registered (the
+// system drops them with the window).
+void releaseHotkeyState();
 
 // Registers key (with the MOD_* flags in modifiers) on the window and binds it to
 // the action under the identifier text; earlier bindings of the same text are

@@ -1,8 +1,8 @@
 #include "client/hotkey_switches.h"
 
 #include "actions/moderation.h"
-#include "app/windows.h"
 #include "client/hotkey_registry.h"
+#include "win/window.h"
 
 #include <iterator>
 #include <string>
@@ -111,7 +111,7 @@ static_assert(std::size(kGatedActions) == std::size(kSwitches));
 // the box is unticked again and the user told which key is taken.
 void applySwitch(size_t index) {
     const HotkeySwitch& row = kSwitches[index];
-    MainWindow& window = mainWindow();
+    Window& window = mainWindow();
     if (!window.isChecked(row.checkBox)) {
         unregisterWindowHotkey(window.handle(), row.identifierText);
         updateKeyWatch();

@@ -1,18 +1,18 @@
 #include "client/send_text.h"
 
+#include "actions/client_constants.h"
 #include "actions/input.h"
-#include "app/application_state.h"
-#include "app/input_box.h"
-#include "app/unique_handle.h"
-#include "client/client_constants.h"
+#include "client/capture.h"
 #include "library/text_list.h"
+#include "win/input_box.h"
+#include "win/unique_handle.h"
 
 #include <cstring>
 
 namespace vostrel {
 
 void sendSelectedText() {
-    HWND client = appState().clientTarget;
+    HWND client = clientTarget();
     if (!client || !IsWindow(client)) {
         // Everything after this addresses the client; without one the click
         // would go to the desktop and Enter to the tool itself. A client that has

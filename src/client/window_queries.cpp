@@ -1,11 +1,12 @@
 #include "client/window_queries.h"
 
-#include "app/application_state.h"
-
 #include <cmath>
 
 namespace vostrel {
 namespace {
+
+// The enumeration's gathering list, empty between calls.
+std::vector<WindowInfo> g_windowList;
 
 // Buffers are prefilled with spaces: a call that writes nothing yields them.
 std::string readIntoSpaces(HWND window, int capacity, int (WINAPI* read)(HWND, LPSTR, int)) {
@@ -22,7 +23,7 @@ BOOL CALLBACK gatherVisibleWindow(HWND window, LPARAM) {
         info.threadId = GetWindowThreadProcessId(window, &info.processId);
         info.title = windowTitle(window);
         info.className = windowClassName(window);
-        appState().windowList.push_back(std::move(info));
+        g_windowList.push_back(std::move(info));
     }
     return TRUE;
 }
@@ -34,8 +35,7 @@ std::string windowTitle(HWND window) { return readIntoSpaces(window, 256, GetWin
 std::string windowClassName(HWND window) { return readIntoSpaces(window, 50, GetClassNameA); }
 
 int enumerateVisibleWindows(std::vector<WindowInfo>& list) {
-    // The gathering list lives in the application state and is empty between calls.
-    std::vector<WindowInfo>& gathering = appState().windowList;
+    std::vector<WindowInfo>& gathering = g_windowList;
     gathering.clear();
     EnumWindows(gatherVisibleWindow, 0);
     list = std::move(gathering);

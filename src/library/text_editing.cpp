@@ -1,15 +1,12 @@
 #include "library/text_editing.h"
 
-#include "app/application_state.h"
-#include "app/input_box.h"
-#include "app/windows.h"
 #include "library/text_list.h"
+#include "library/text_windows.h"
+#include "win/input_box.h"
 
 #include <commctrl.h>
 
 namespace vostrel {
-
-void showTextMenu() { mainWindow().popUpTextMenu(); }
 
 void openTextEditor() { openTextEditorWindow(); }
 
@@ -20,7 +17,6 @@ void finishTextEditing() {
     showMessage("友情提示:编辑好后记得保存哦", "Morvath温馨提示");
     HWND list = textList();
     int row = appendRow(list);
-    appState().lastInsertedRow = row;
     if (row >= 0) {
         setCellText(list, row, 0, editor->text("编辑框1"));
         setCellText(list, row, 1, editor->text("编辑框2"));

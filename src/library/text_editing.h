@@ -2,7 +2,6 @@
 
 namespace vostrel {
 
-void showTextMenu();          // right button on 超级列表框1
 void openTextEditor();        // "新增一组场控文本"
 void finishTextEditing();     // 按钮1 of TextEditorWindow
 void openTextModifier();      // "修改选中场控文本"

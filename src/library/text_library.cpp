@@ -1,10 +1,10 @@
 #include "library/text_library.h"
 
-#include "app/input_box.h"
-#include "app/unique_handle.h"
 #include "core/text_record.h"
 #include "library/text_list.h"
 #include "remote/remote_list_view.h"
+#include "win/input_box.h"
+#include "win/unique_handle.h"
 
 #include <commctrl.h>
 

@@ -1,7 +1,7 @@
 #include "library/text_list.h"
 
-#include "app/windows.h"
 #include "remote/remote_list_view.h"
+#include "win/window.h"
 
 #include <commctrl.h>
 

@@ -1,8 +1,8 @@
 #include "update/download.h"
 
-#include "update/http_address.h"
+#include "win/http_address.h"
 
-#include "app/unique_handle.h"
+#include "win/unique_handle.h"
 
 #include <wininet.h>
 

@@ -1,11 +1,11 @@
 #include "update/update_check.h"
 
-#include "app/application_state.h"
-#include "app/message_loop.h"
-#include "app/unique_handle.h"
-#include "app/windows.h"
 #include "core/update_page.h"
-#include "update/http_address.h"
+#include "update/update_state.h"
+#include "update/update_window.h"
+#include "win/http_address.h"
+#include "win/message_loop.h"
+#include "win/unique_handle.h"
 
 #include <wininet.h>
 
@@ -114,9 +114,8 @@ std::string readUpdatePage(std::string* page, const char* address) {
 }
 
 void checkForUpdate() {
-    ApplicationState& state = appState();
-    state.checkSection = readUpdatePage(&state.checkPage);
-    readDecisionKeys(state.checkSection, state.updateInfo);
+    UpdateState& state = updateState();
+    readDecisionKeys(readUpdatePage(), state.updateInfo);
 
     if (isYes(state.updateInfo.forceUpdate)) openUpdateWindow();
     if (isYes(state.updateInfo.promptUpdate)) {

@@ -1,13 +1,14 @@
 #include "update/update_download.h"
 
 #include "actions/input.h"
-#include "app/application_state.h"
-#include "app/windows.h"
 #include "core/gbk_text.h"
 #include "core/progress_format.h"
 #include "core/update_page.h"
 #include "library/text_library.h"
 #include "update/update_check.h"
+#include "update/update_state.h"
+#include "update/update_window.h"
+#include "win/window.h"
 
 #include <commctrl.h>
 
@@ -50,9 +51,7 @@ void onUpdateWindowCreated() {
     // update window, owned by nobody, lives on.
     // When the question follows a forced update, the main window is gone already.
     if (HWND main = mainWindow().handle()) PostMessageA(main, WM_CLOSE, 0, 0);
-    ApplicationState& state = appState();
-    state.updateSection = readUpdatePage(&state.updatePage);
-    readDownloadKeys(state.updateSection, state.updateInfo);
+    readDownloadKeys(readUpdatePage(), updateState().updateInfo);
     startUpdateDownload();
 }
 
@@ -62,7 +61,7 @@ void startUpdateDownload() {
     window->setText("按钮1", "正在更新,请稍等.");
     EnableWindow(window->control("按钮1"), FALSE);
 
-    ApplicationState& state = appState();
+    UpdateState& state = updateState();
     DownloadTask& task = state.downloadTask;
     const std::string& programName = state.updateInfo.programName;
     std::string folder = currentFolder();
@@ -87,7 +86,7 @@ void startUpdateDownload() {
 void showDownloadProgress() {
     UpdateWindow* window = updateWindow();
     if (!window) return;
-    ApplicationState& state = appState();
+    UpdateState& state = updateState();
     advanceElapsedClock(state.elapsedSeconds, state.elapsedMinutes, state.elapsedHours);
 
     ProgressSample sample;
@@ -111,11 +110,11 @@ void showDownloadProgress() {
 void onDownloadNotice(int code, std::int64_t value) {
     switch (code) {
     case downloadNotice::kSize:
-        appState().totalBytes = static_cast<double>(value);
+        updateState().totalBytes = static_cast<double>(value);
         break;
     case downloadNotice::kFinished:
         if (UpdateWindow* window = updateWindow()) window->setClockInterval(0);
-        startNewProgramWhenPresent(appState().downloadTask.destinationPath);
+        startNewProgramWhenPresent(updateState().downloadTask.destinationPath);
         // The orderly end: the exit clean-up runs from here as after the message loop.
         std::exit(0);
     case downloadNotice::kFailed:

@@ -8,7 +8,7 @@
 // The client is played by windows of this process, found by class and title.
 #include "actions/input.h"
 #include "actions/moderation.h"
-#include "app/windows.h"
+#include "app/main_window.h"
 #include "client/hotkey_registry.h"
 
 #include "test_support.h"
@@ -112,7 +112,7 @@ void benchActions() {
     SetForegroundWindow(menu);
     SetFocus(menu);
     (void)room;
-    mainWindow().setText("马甲格式", "【管理】");
+    applicationWindow().setText("马甲格式", "【管理】");
 
     const ActionCase cases[] = {
         {"toggleGuest (F1)", "嘉宾", VK_F1, toggleGuest, {200}},
@@ -127,7 +127,7 @@ void benchActions() {
     std::printf("\n%-22s %10s %10s %10s %12s %10s %8s\n", "action", "median ms", "overhead", "worst ovh", "bare waits",
                 "over bare", "ratio");
     for (const ActionCase& c : cases) {
-        if (!窗口_热键注册(mainWindow().handle(), 0, c.key, c.action, c.identifierText)) {
+        if (!窗口_热键注册(applicationWindow().handle(), 0, c.key, c.action, c.identifierText)) {
             std::printf("%-22s key not registered, skipped\n", c.name);
             continue;
         }
@@ -136,7 +136,7 @@ void benchActions() {
         for (int w : c.waits) prescribed += w;
         std::vector<double> total, overhead, bare, overBare;
         for (int i = 0; i < kRuns; ++i) {
-            PostMessageA(mainWindow().handle(), WM_HOTKEY, static_cast<WPARAM>(id), 0);
+            PostMessageA(applicationWindow().handle(), WM_HOTKEY, static_cast<WPARAM>(id), 0);
             MSG message;
             while (GetMessageA(&message, nullptr, 0, 0) > 0) {
                 if (message.message == WM_HOTKEY) break;
@@ -166,7 +166,7 @@ void benchActions() {
 }  // namespace
 
 int main() {
-    if (!mainWindow().create()) {
+    if (!applicationWindow().create()) {
         std::printf("no main window\n");
         return 1;
     }

@@ -12,7 +12,7 @@
 // empties it before the timed load, the same in both kinds, to show that case.
 // --lfh switches the process heap to the low-fragmentation heap first, as
 // Windows does by default and Wine 8 does not.
-#include "app/windows.h"
+#include "app/main_window.h"
 #include "core/text_record.h"
 #include "library/text_library.h"
 #include "library/text_list.h"
@@ -102,7 +102,7 @@ void useLowFragmentationHeap() {
 // -2 for a load that lost rows, -3 for a save that differs from the loaded bytes.
 int runChild(const std::string& what, int count, const Options& options, const std::string& path) {
     if (options.lowFragmentation) useLowFragmentationHeap();
-    if (!mainWindow().create()) return -1;
+    if (!applicationWindow().create()) return -1;
     HWND list = textList();
     std::vector<TextRow> rows = makeRows(count);
     std::string bytes = encodeTextRows(rows);

@@ -6,10 +6,10 @@
 // long each waited before it was handled. Exits with 1 when a measurement failed
 // (a short read, a failed or unfinished transfer): its figures would mean nothing.
 #include "app/layouts.h"
-#include "app/unique_handle.h"
-#include "app/windows.h"
 #include "core/progress_format.h"
 #include "update/download.h"
+#include "update/update_window.h"
+#include "win/unique_handle.h"
 
 #include "test_support.h"
 #include "update_test_support.h"

@@ -2,10 +2,11 @@
 // deleting and clearing rows, saving and loading files, and what the user is told
 // when a file cannot be read or written. The list's rows are read back by saving
 // them and decoding the file.
-#include "app/input_box.h"
 #include "app/layouts.h"
 #include "core/text_record.h"
 #include "library/text_library.h"
+#include "library/text_windows.h"
+#include "win/input_box.h"
 
 #include "test_support.h"
 

@@ -1,6 +1,7 @@
 // The real program, started from a folder of its own: its windows, its tab pages
 // (screenshots of each are kept beside the build), its dialogs and its exit.
 #include "app/layouts.h"
+#include "library/text_windows.h"
 
 #include "test_support.h"
 

@@ -2,6 +2,7 @@
 // from the loopback server at start-up, asks or not, downloads the new program
 // with its progress display, starts it and ends.
 #include "app/layouts.h"
+#include "update/update_window.h"
 
 #include "test_support.h"
 #include "update_test_support.h"

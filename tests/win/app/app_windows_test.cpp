@@ -1,8 +1,10 @@
 // The four windows, read back through Win32 after they were created: captions,
 // classes, parents, places and sizes, styles, list columns and the menu.
 #include "app/layouts.h"
-#include "app/message_loop.h"
-#include "app/windows.h"
+#include "app/main_window.h"
+#include "library/text_windows.h"
+#include "update/update_window.h"
+#include "win/message_loop.h"
 
 #include "test_support.h"
 
@@ -71,9 +73,9 @@ std::string columnTitle(HWND list, int column, int* width) {
 
 class MainWindowLayout : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(mainWindow().create()); }
-    static void TearDownTestSuite() { DestroyWindow(mainWindow().handle()); }
-    const Window& main = mainWindow();
+    static void SetUpTestSuite() { ASSERT_TRUE(applicationWindow().create()); }
+    static void TearDownTestSuite() { DestroyWindow(applicationWindow().handle()); }
+    const Window& main = applicationWindow();
 };
 
 TEST_F(MainWindowLayout, FrameCaptionAndPlace) {

@@ -1,7 +1,7 @@
 // The registry on a real window of this process, with real hotkeys: the keys are
 // pressed with keybd_event and arrive as WM_HOTKEY through this thread's queue.
 #include "actions/input.h"
-#include "app/application_state.h"
+#include "app/exit_cleanup.h"
 #include "client/hotkey_registry.h"
 
 #include "test_support.h"
@@ -86,7 +86,7 @@ TEST_F(Registry, RegisteringATextAgainReleasesTheFirstKeyAndKeepsBothRows) {
     EXPECT_EQ(ranAfter(VK_F9), std::vector<std::string>{"A"});
 
     ASSERT_TRUE(窗口_热键注册(window, 0, VK_F11, actionB, "甲"));
-    EXPECT_EQ(appState().hotkeyTable.size(), 2u);
+    EXPECT_EQ(hotkeyState().hotkeyTable.size(), 2u);
     EXPECT_EQ(findEntryByIdentifier("甲"), 1);
     // The new key runs the first row's action; the old key is free.
     EXPECT_EQ(ranAfter(VK_F11), std::vector<std::string>{"A"});
@@ -105,7 +105,7 @@ TEST_F(Registry, BlankTextsAreRefusedWithTheReminderAndPaddedOnesKept) {
         EXPECT_EQ(text, "【窗口_热键注册】命令第5个参数【标识文本】不能为空文本");
     }
     EXPECT_EQ(g_reminderOwner, window) << "owned by the tool's first visible window";
-    EXPECT_TRUE(appState().hotkeyTable.empty());
+    EXPECT_TRUE(hotkeyState().hotkeyTable.empty());
     EXPECT_TRUE(ranAfter(VK_F9).empty());
 
     // Spaces around other characters (a full-width space is A1 A1) are fine and stay.
@@ -125,7 +125,7 @@ TEST_F(Registry, UnregisteringLeavesTheRowAndTheKeyCanComeBack) {
     EXPECT_FALSE(unregisterWindowHotkey(window, "丙"));
 
     ASSERT_TRUE(窗口_热键注册(window, 0, VK_F9, actionB, "丙"));
-    EXPECT_EQ(appState().hotkeyTable.size(), 2u);
+    EXPECT_EQ(hotkeyState().hotkeyTable.size(), 2u);
     // The key works again, and runs the first row's action.
     EXPECT_EQ(ranAfter(VK_F9), std::vector<std::string>{"A"});
 }
@@ -139,14 +139,14 @@ TEST_F(Registry, AFailedFirstRegistrationSubclassesNothing) {
         UnregisterHotKey(nullptr, 0x7000);
     }
     EXPECT_EQ(procedure(), own);
-    EXPECT_TRUE(appState().hotkeyTable.empty());
+    EXPECT_TRUE(hotkeyState().hotkeyTable.empty());
 
     ASSERT_TRUE(窗口_热键注册(window, 0, VK_F11, actionA, "戊"));
     EXPECT_EQ(procedure(), &hotkeyWindowProcedure);
-    EXPECT_EQ(appState().previousWindowProcedure, own);
+    EXPECT_EQ(hotkeyState().previousWindowProcedure, own);
     // A later registration does not subclass again.
     ASSERT_TRUE(窗口_热键注册(window, 0, VK_F9, actionB, "己"));
-    EXPECT_EQ(appState().previousWindowProcedure, own);
+    EXPECT_EQ(hotkeyState().previousWindowProcedure, own);
 }
 
 TEST_F(Registry, TheWindowsOwnProcedureStillAnswersEverythingElse) {

@@ -3,8 +3,8 @@
 // (same class, told apart by title) that note the posted clicks, typed bytes and
 // key taps they receive.
 #include "actions/moderation.h"
-#include "app/application_state.h"
-#include "app/windows.h"
+#include "app/exit_cleanup.h"
+#include "app/main_window.h"
 
 #include "test_support.h"
 
@@ -82,14 +82,14 @@ private:
 
 class Actions : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(mainWindow().create()); }
+    static void SetUpTestSuite() { ASSERT_TRUE(applicationWindow().create()); }
 
     void SetUp() override {
         room = std::make_unique<FakeWindow>("ActionsRoom", "room", 700, 700);
         sink = std::make_unique<FakeWindow>("ActionsSink", "sink", 900, 700);
         SetCursorPos(760, 760);
-        SendMessageA(mainWindow().control("选择框8"), BM_SETCHECK, BST_UNCHECKED, 0);
-        mainWindow().setText("标签2", "以上所有操作需要鼠标移动到马甲上");
+        SendMessageA(applicationWindow().control("选择框8"), BM_SETCHECK, BST_UNCHECKED, 0);
+        applicationWindow().setText("标签2", "以上所有操作需要鼠标移动到马甲上");
         focus(sink->get());
         waitUntil([] { return false; }, 50);
         g_events.clear();
@@ -122,14 +122,14 @@ TEST_F(Actions, RoleWalksTapTheirKeysIntoTheFocusedMenuAndShowItsHandle) {
     focus(menu->get());
     EXPECT_EQ(run(toggleGuest), (Events{"room left", "room right", "menu key 38", "menu key 39", "menu key 38",
                                         "menu key 13"}));
-    EXPECT_EQ(mainWindow().text("标签2"), std::to_string(reinterpret_cast<LONG_PTR>(menu->get())));
+    EXPECT_EQ(applicationWindow().text("标签2"), std::to_string(reinterpret_cast<LONG_PTR>(menu->get())));
     EXPECT_EQ(run(toggleMember), (Events{"room left", "room right", "menu key 38", "menu key 39", "menu key 38",
                                          "menu key 38", "menu key 13"}));
 }
 
 TEST_F(Actions, Box8LeavesOutTheRightClick) {
     auto menu = open("TXMenuWindow", 100);
-    SendMessageA(mainWindow().control("选择框8"), BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageA(applicationWindow().control("选择框8"), BM_SETCHECK, BST_CHECKED, 0);
     EXPECT_EQ(run(toggleNoTyping), (Events{"room left", "menu down 83,134", "menu click 83,134"}));
 }
 
@@ -137,7 +137,7 @@ TEST_F(Actions, EachActionPostsItsClicksAtItsPoints) {
     auto menu = open("TXMenuWindow", 100);
     auto prompt = open("提示", 300);
     auto editor = open("修改房间名片", 500);
-    mainWindow().setText("马甲格式", "两字");
+    applicationWindow().setText("马甲格式", "两字");
     struct Case {
         const char* name;
         void (*action)();
@@ -164,9 +164,9 @@ TEST_F(Actions, EachActionPostsItsClicksAtItsPoints) {
 // the focus, no clicks posted to the desktop.
 TEST_F(Actions, AMissingClientWindowStopsTheAction) {
     EXPECT_EQ(run(toggleGuest), (Events{"room left", "room right"}));
-    EXPECT_EQ(mainWindow().text("标签2"), "0");
+    EXPECT_EQ(applicationWindow().text("标签2"), "0");
     EXPECT_EQ(run(toggleMember), (Events{"room left", "room right"}));
-    EXPECT_EQ(mainWindow().text("标签2"), "0");
+    EXPECT_EQ(applicationWindow().text("标签2"), "0");
 
     auto menu = open("TXMenuWindow", 100);
     EXPECT_EQ(run(banByIp), (Events{"room left", "room right", "menu down 74,191", "menu click 74,191"}));

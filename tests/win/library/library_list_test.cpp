@@ -1,6 +1,6 @@
 // The library between the real list view 超级列表框1 and files: reading bytes
 // into the list, writing the list out whole, and replacing a file safely.
-#include "app/windows.h"
+#include "app/main_window.h"
 #include "core/gbk_text.h"
 #include "core/text_record.h"
 #include "library/text_library.h"
@@ -61,8 +61,8 @@ std::string longBody(size_t length) {
 
 class TextList : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(mainWindow().create()); }
-    static void TearDownTestSuite() { DestroyWindow(mainWindow().handle()); }
+    static void SetUpTestSuite() { ASSERT_TRUE(applicationWindow().create()); }
+    static void TearDownTestSuite() { DestroyWindow(applicationWindow().handle()); }
     void SetUp() override {
         list = textList();
         ASSERT_TRUE(list);

@@ -1,7 +1,7 @@
 // Sending a text against a window of another thread, which records every message
 // posted to it: the order of click, select-all, paste and Enter, the clipboard,
 // and a clipboard that another program holds.
-#include "client/client_constants.h"
+#include "actions/client_constants.h"
 #include "client/send_text.h"
 
 #include "test_support.h"

@@ -95,6 +95,13 @@ private:
     HBITMAP picture_ = nullptr;
 };
 
+// The window the dialogs are modal over and the input box is owned by: the
+// program's main window, which registers itself here when it is constructed.
+// Until one has, a window with no controls that is never created stands in
+// (no handle, no controls, empty texts).
+Window& mainWindow();
+void setMainWindow(Window* window) noexcept;
+
 // Keyboard messages for a window whose layout asks for dialog keys go through
 // IsDialogMessageA; true when it took the message. Every loop of the tool calls
 // this before it translates and dispatches a message.

@@ -1,7 +1,6 @@
-#include "app/input_box.h"
+#include "win/input_box.h"
 
-#include "app/window.h"
-#include "app/windows.h"
+#include "win/window.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "update/http_address.h"
+#include "win/http_address.h"
 
 namespace vostrel {
 

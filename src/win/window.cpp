@@ -1,7 +1,7 @@
-#include "app/window.h"
+#include "win/window.h"
 
-#include "app/picture.h"
-#include "app/web_view.h"
+#include "win/picture.h"
+#include "win/web_view.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -176,6 +176,19 @@ int controlIdOf(const WindowLayout& layout, const char* name) {
 }
 
 int Window::openWindowCount() noexcept { return g_openWindows; }
+
+namespace {
+Window* g_mainWindow = nullptr;
+}  // namespace
+
+Window& mainWindow() {
+    static const WindowLayout kNoWindow{"", 0, 0, 0, {}};
+    // Never destroyed, like the main window itself: handlers may still ask at exit.
+    static Window* standIn = new Window(kNoWindow);
+    return g_mainWindow ? *g_mainWindow : *standIn;
+}
+
+void setMainWindow(Window* window) noexcept { g_mainWindow = window; }
 
 bool handleDialogKeys(MSG& message) noexcept {
     if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !message.hwnd) return false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "win/window.h"
+
 #include <windows.h>
 
 namespace vostrel {
@@ -16,5 +18,12 @@ int runMessageLoop();
 // way the main loop does; stops at an empty queue or at WM_QUIT, which stays
 // queued for the main loop.
 void processPendingMessages();
+
+// Runs a dialog modal over the main window: the main window is disabled while the
+// dialog is open, and this returns once the dialog has been destroyed. current
+// points at the dialog from just before created runs until it has closed. A
+// WM_QUIT that arrives meanwhile ends the dialog's loop and is passed on to the
+// main loop.
+void runModal(Window& dialog, Window*& current, HWND creationOwner, Handler created);
 
 }  // namespace vostrel

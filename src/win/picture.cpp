@@ -1,6 +1,6 @@
-#include "app/picture.h"
+#include "win/picture.h"
 
-#include "app/unique_handle.h"
+#include "win/unique_handle.h"
 
 #include <ole2.h>
 #include <olectl.h>

@@ -1,7 +1,7 @@
-#include "app/web_view.h"
+#include "win/web_view.h"
 
-#include "app/unique_handle.h"
-#include "update/http_address.h"
+#include "win/http_address.h"
+#include "win/unique_handle.h"
 
 #include <string>
 #include <thread>
