@@ -5,6 +5,7 @@
 #include "client/hotkey_registry.h"
 #include "client/hotkey_switches.h"
 #include "client/window_queries.h"
+#include "win/input_box.h"
 #include "win/window.h"
 
 namespace vostrel {
@@ -15,7 +16,7 @@ constexpr char kNoticeTitle[] = "温馨提示：";
 
 HWND g_clientTarget = nullptr;
 
-void notify(const std::string& text) { MessageBoxA(nullptr, text.c_str(), kNoticeTitle, MB_OK | MB_TASKMODAL); }
+void notify(const std::string& text) { showMessage(text, kNoticeTitle); }
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include "client/window_queries.h"
 #include "core/gbk_text.h"
+#include "win/input_box.h"
 
 #include <vector>
 
@@ -103,7 +104,7 @@ LRESULT CALLBACK hotkeyWindowProcedure(HWND window, UINT message, WPARAM wParam,
 
 int showReminder(const std::string& text, UINT flags, const char* title, HWND owner) {
     if (!owner) owner = firstWindowOfProcess(GetCurrentProcessId());
-    return MessageBoxA(owner, text.c_str(), title, flags) - 1;
+    return showMessage(text, title, flags, owner) - 1;
 }
 
 }  // namespace vostrel

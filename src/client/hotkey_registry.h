@@ -52,7 +52,7 @@ LRESULT CALLBACK hotkeyWindowProcedure(HWND window, UINT message, WPARAM wParam,
 // byte; 0 if none.
 int findEntryByIdentifier(const std::string& identifierText);
 
-// MessageBoxA(owner, text, title, flags); returns the pressed button's id minus 1.
+// showMessage(text, title, flags, owner); returns the pressed button's id minus 1.
 // owner nullptr: the tool's own first visible top-level window.
 int showReminder(const std::string& text, UINT flags = MB_OK, const char* title = "友情提醒", HWND owner = nullptr);
 

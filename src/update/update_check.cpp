@@ -4,6 +4,7 @@
 #include "update/update_state.h"
 #include "update/update_window.h"
 #include "win/http_address.h"
+#include "win/input_box.h"
 #include "win/message_loop.h"
 #include "win/unique_handle.h"
 
@@ -124,8 +125,7 @@ void checkForUpdate() {
         // request. It waits until the user has answered.
         MSG quit{};
         bool quitting = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
-        int answer = MessageBoxA(nullptr, "当前程序已经有更新版本,是否更新", "助手版本更新提示：",
-                                 MB_YESNO | MB_TASKMODAL);
+        int answer = showMessage("当前程序已经有更新版本,是否更新", "助手版本更新提示：", MB_YESNO | MB_TASKMODAL);
         if (answer == IDYES) openUpdateWindow();
         if (quitting) PostQuitMessage(static_cast<int>(quit.wParam));
     }

@@ -84,8 +84,8 @@ struct alignas(4) EmptyDialogTemplate {
 
 }  // namespace
 
-void showMessage(const std::string& text, const std::string& title) {
-    MessageBoxA(nullptr, text.c_str(), title.c_str(), MB_OK | MB_TASKMODAL);
+int showMessage(const std::string& text, const std::string& title, UINT flags, HWND owner) {
+    return MessageBoxA(owner, text.c_str(), title.c_str(), flags);
 }
 
 std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,

@@ -2,14 +2,18 @@
 // OK button, and an input box of one line with OK and Cancel.
 #pragma once
 
+#include <windows.h>
+
 #include <optional>
 #include <string>
 
 namespace vostrel {
 
-// OK only, no icon, no owner window, modal to the tool (every window of this
-// thread is disabled until it is closed).
-void showMessage(const std::string& text, const std::string& title);
+// The tool's one message box: MessageBoxA(owner, text, title, flags), returning
+// the pressed button's id. By default OK only, no icon, no owner window, modal to
+// the tool (every window of this thread is disabled until it is closed).
+int showMessage(const std::string& text, const std::string& title, UINT flags = MB_OK | MB_TASKMODAL,
+                HWND owner = nullptr);
 
 // Control ids inside the input box, besides IDOK and IDCANCEL.
 constexpr int kInputBoxPromptId = 100;
