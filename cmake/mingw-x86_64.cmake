@@ -1,17 +1,3 @@
-# Cross build of the 64-bit Windows program with MinGW-w64 (posix thread model:
-# GoogleTest needs std::mutex, which the win32 model lacks).
-set(CMAKE_SYSTEM_NAME Windows)
+# The same sources as a 64-bit program.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(CMAKE_C_COMPILER   x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER  x86_64-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Every Windows program of the tree (tool, tests, stand-in client) runs through
-# the one Wine wrapper, so ctest runs the Windows tests under Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/../scripts/wine")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

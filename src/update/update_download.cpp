@@ -23,6 +23,27 @@ std::string currentFolder() {
     return (length > 0 && length < MAX_PATH) ? std::string(folder, length) : std::string(".");
 }
 
+// While a download runs 按钮1 lies below the window's bottom edge, where nobody
+// sees it. A retry must be seen to be pressed: the button moves up under the
+// labels and the window grows to hold it.
+void revealRetryButton(const UpdateWindow& window) {
+    constexpr int kTopBelowLabels = 96;
+    constexpr int kBottomMargin = 4;
+    HWND button = window.control("按钮1");
+    RECT client{}, place{};
+    GetClientRect(window.handle(), &client);
+    GetWindowRect(button, &place);
+    MapWindowPoints(nullptr, window.handle(), reinterpret_cast<POINT*>(&place), 2);
+    if (place.bottom <= client.bottom) return;
+    const int height = place.bottom - place.top;
+    SetWindowPos(button, nullptr, place.left, kTopBelowLabels, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const int grow = kTopBelowLabels + height + kBottomMargin - client.bottom;
+    RECT outer{};
+    GetWindowRect(window.handle(), &outer);
+    SetWindowPos(window.handle(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top + grow,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // The clock stops, 下载进度 says why, and 按钮1 offers to download again.
 void showFailure(const std::string& text) {
     if (UpdateWindow* window = updateWindow()) {
@@ -30,6 +51,7 @@ void showFailure(const std::string& text) {
         window->setText("下载进度", text);
         window->setText("按钮1", "重新下载");
         EnableWindow(window->control("按钮1"), TRUE);
+        revealRetryButton(*window);
     }
 }
 

@@ -226,6 +226,13 @@ TEST_F(UpdatingProgram, AFailedDownloadOffersARetryThatDownloadsAgain) {
     HWND button = findDescendantById(update, controlIdOf(kUpdateWindowLayout, "按钮1"));
     EXPECT_TRUE(waitUntil([&] { return windowText(button) == "重新下载" && IsWindowEnabled(button); }))
         << gbkToUtf8(windowText(button));
+    // A retry the user cannot see is none: the button lies inside the window now.
+    RECT client{}, shown{};
+    GetClientRect(update, &client);
+    GetWindowRect(button, &shown);
+    MapWindowPoints(nullptr, update, reinterpret_cast<POINT*>(&shown), 2);
+    EXPECT_TRUE(IsWindowVisible(button) && shown.top >= 0 && shown.bottom <= client.bottom)
+        << "按钮1 at y " << shown.top << ".." << shown.bottom << ", client height " << client.bottom;
 
     ASSERT_TRUE(files.copy("later.exe", siblingPath("update_new_program.exe")));
     PostMessageA(update, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
