@@ -3,6 +3,8 @@
 // they fit one version of its menus and dialogs.
 #pragma once
 
+#include <windows.h>
+
 namespace vostrel::client {
 
 // Every window of the client is a top-level window of this class, told apart by title.
@@ -36,8 +38,8 @@ constexpr int kNameCardInputX = 134, kNameCardInputY = 99;
 constexpr int kNameCardSaveX = 198, kNameCardSaveY = 177;
 
 // Virtual-key codes of the key walks through the menu.
-constexpr unsigned char kKeyEnter = 13;
-constexpr unsigned char kKeyUp = 38;
-constexpr unsigned char kKeyRight = 39;
+constexpr unsigned char kKeyEnter = VK_RETURN;
+constexpr unsigned char kKeyUp = VK_UP;
+constexpr unsigned char kKeyRight = VK_RIGHT;
 
 }  // namespace vostrel::client

@@ -4,6 +4,15 @@
 #include "win/unique_handle.h"
 
 namespace vostrel {
+namespace {
+
+// What wakes MessagePumpDelay to handle messages: keys, the mouse, posted and
+// sent messages, timers, painting and hotkeys (raw input does not).
+constexpr DWORD kWakeMask =
+    QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_SENDMESSAGE | QS_HOTKEY;
+static_assert(kWakeMask == 0xFF);
+
+}  // namespace
 
 POINT cursorPosition() {
     POINT point{};
@@ -65,7 +74,7 @@ bool MessagePumpDelay(int amount, int unit) {
 
     const HANDLE handles[] = {timer.get()};
     for (;;) {
-        DWORD woke = MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, 0xFF /* keys, mouse, posted, timer, paint, sent, hotkey */);
+        DWORD woke = MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, kWakeMask);
         if (woke == WAIT_OBJECT_0) break;
         if (woke == WAIT_FAILED) return false;
         processPendingMessages();

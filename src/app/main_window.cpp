@@ -11,6 +11,12 @@
 #include <cstring>
 
 namespace vostrel {
+namespace {
+
+// HeapCompatibilityInformation's value for the low-fragmentation heap.
+constexpr ULONG kLowFragmentationHeap = 2;
+
+}  // namespace
 
 MainWindow::MainWindow() : Window(kMainWindowLayout) { setMainWindow(this); }
 
@@ -72,7 +78,7 @@ int runApplication() {
     // Windows gives a process the low-fragmentation heap by itself; Wine does not,
     // and there a library of 100,000 rows loaded after a large list was cleared
     // took seconds instead of a fraction of one. Asking for it costs nothing.
-    ULONG lowFragmentation = 2;
+    ULONG lowFragmentation = kLowFragmentationHeap;
     HeapSetInformation(GetProcessHeap(), HeapCompatibilityInformation, &lowFragmentation, sizeof lowFragmentation);
     registerExitCleanup();
     MainWindow& window = applicationWindow();

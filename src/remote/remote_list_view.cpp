@@ -330,7 +330,6 @@ void RemoteListView::copyFrom(const RemoteListView& other) {
     remoteItem_ = other.remoteItem_;
     localColumn_ = other.localColumn_;
     remoteColumn_ = other.remoteColumn_;
-    recordAddress_ = nullptr;
     headerWindow_ = other.headerWindow_;
     remoteMode_ = other.remoteMode_;
     memory_ = other.memory_;
@@ -403,7 +402,6 @@ LRESULT RemoteListView::exchangeLocal(HWND window, const Exchange& e, Record& re
     }
     alignas(8) unsigned char bytes[kLargestRecord];
     encode(record, kOwnRecordLayout, bytes);
-    recordAddress_ = &record;
     LRESULT result = SendMessageA(window, e.message, e.wParam, reinterpret_cast<LPARAM>(bytes));
     decode(bytes, kOwnRecordLayout, record);
     if (e.text == TextUse::read) {
@@ -426,7 +424,6 @@ LRESULT RemoteListView::exchange(const Exchange& e, Record& record, std::string&
     }
 
     const int recordBytes = recordSize<Record>(remoteLayout_);
-    recordAddress_ = &record;
     size_t textSize = 0;
     if (e.text == TextUse::read) textSize = static_cast<size_t>(e.textBlockSize);
     if (e.text == TextUse::write) textSize = e.textIn->size() + 1;
@@ -498,7 +495,6 @@ bool RemoteListView::readWideLocal(ListItemRecord& record, std::string& text) {
     wide.lParam = static_cast<LPARAM>(record.lParam);
     wide.state = record.state;
     wide.iIndent = record.iIndent;
-    recordAddress_ = &record;
     bool read = getWideItem(window_, wide, wideText_, text);
     record.state = wide.state;
     record.iImage = wide.iImage;

@@ -278,7 +278,6 @@ private:
     ListItemRecord remoteItem_{};
     ListColumnRecord localColumn_{};
     ListColumnRecord remoteColumn_{};
-    void* recordAddress_ = nullptr;
     HWND headerWindow_ = nullptr;
     BOOL remoteMode_ = 0;
     RemoteMemory memory_;

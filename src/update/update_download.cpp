@@ -8,6 +8,7 @@
 #include "update/update_check.h"
 #include "update/update_state.h"
 #include "update/update_window.h"
+#include "win/unique_handle.h"
 #include "win/window.h"
 
 #include <commctrl.h>
@@ -87,16 +88,11 @@ void startUpdateDownload() {
     DownloadTask& task = state.downloadTask;
     const std::string& programName = state.updateInfo.programName;
     std::string folder = currentFolder();
+    // The component's defaults (timeouts, buffers, retries) are the update's.
+    task = DownloadTask{};
     task.sourceAddress = trimSpaces(state.updateInfo.updateAddress);
     task.destinationPath = folder + (folder.back() == '\\' ? "" : "\\") + programName;
-    task.connectTimeoutMs = 5000;
-    task.sendTimeoutMs = 5000;
-    task.receiveTimeoutMs = 10000;
-    task.stopWaitMs = 1000;
     task.notify = onDownloadNotice;
-    task.readBufferSize = 4096;
-    task.connectRetries = 5;
-    task.writeBufferKb = 10240;
 
     // The name is written in the current folder and then started: a path, a drive
     // or a device would write or run something else.
@@ -157,9 +153,9 @@ bool startNewProgram(const std::string& path) {
                         &process)) {
         return false;
     }
-    WaitForInputIdle(process.hProcess, 1000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    UniqueHandle thread(process.hThread);
+    UniqueHandle started(process.hProcess);
+    WaitForInputIdle(started.get(), 1000);
     return true;
 }
 

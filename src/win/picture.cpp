@@ -11,7 +11,7 @@ namespace vostrel {
 
 HBITMAP loadJpegResource(const char* resourceName) {
     HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC resource = FindResourceA(module, resourceName, MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+    HRSRC resource = FindResourceA(module, resourceName, RT_RCDATA);
     if (!resource) return nullptr;
     DWORD size = SizeofResource(module, resource);
     const void* bytes = LockResource(LoadResource(module, resource));

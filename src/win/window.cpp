@@ -206,8 +206,9 @@ bool handleDialogKeys(MSG& message) noexcept {
 }
 
 Window::~Window() {
+    // The bitmap goes after the window (members are destroyed after this body):
+    // the picture control must not hold a deleted bitmap.
     if (window_) DestroyWindow(window_);
-    if (picture_) DeleteObject(picture_);
 }
 
 bool Window::create(HWND owner, HMENU menu) {
@@ -297,8 +298,8 @@ bool Window::createControls() noexcept {
             addListColumns(c, row.caption);
             break;
         case ControlType::Picture:
-            if (!picture_) picture_ = loadJpegResource(row.caption);
-            if (picture_) SendMessageA(c, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_));
+            if (!picture_) picture_.reset(loadJpegResource(row.caption));
+            if (picture_) SendMessageA(c, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
             break;
         case ControlType::WebView:
             requestPageInBackground(row.caption);

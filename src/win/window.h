@@ -2,6 +2,8 @@
 // per control, in the order the controls are created) read by one Window class.
 #pragma once
 
+#include "win/unique_handle.h"
+
 #include <windows.h>
 
 #include <span>
@@ -91,8 +93,7 @@ private:
     const WindowLayout& layout_;
     HWND window_ = nullptr;
     std::vector<HWND> controls_;
-    HFONT font_ = nullptr;
-    HBITMAP picture_ = nullptr;
+    UniqueGdiObject picture_;  // the Picture row's bitmap, made once
 };
 
 // The window the dialogs are modal over and the input box is owned by: the
