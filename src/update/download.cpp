@@ -141,22 +141,26 @@ bool moveIntoPlace(const std::string& temporary, const std::string& destination)
 // destination file: the bytes go to a temporary name beside it, which is renamed
 // into place at the end, so an error page or a broken transfer is never what the
 // update window starts.
-void transferFile(Transfer& t) {
-    const DownloadTask& task = t.task;
-    auto failed = [&t](std::int64_t status) {
-        if (!t.stopRequested) post(t, downloadNotice::kFailed, status);
-    };
+// The request opened and sent, or why not: a failure to report, or nothing when
+// a stop came first. Session, connection and request go into t as each is made,
+// so that a stop can close them.
+struct Opened {
+    HINTERNET request = nullptr;
+    std::optional<std::int64_t> failure;
+};
 
+Opened openRequest(Transfer& t) {
+    const DownloadTask& task = t.task;
     HttpAddress address;
-    if (!splitHttpAddress(task.sourceAddress, address)) return failed(0);
+    if (!splitHttpAddress(task.sourceAddress, address)) return Opened{nullptr, 0};
 
     HINTERNET session = InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (!session) return failed(0);
+    if (!session) return Opened{nullptr, 0};
     {
         std::lock_guard<std::mutex> guard(t.lock);
         if (t.stopRequested) {
             InternetCloseHandle(session);
-            return;
+            return {};
         }
         t.session = session;
     }
@@ -172,12 +176,12 @@ void transferFile(Transfer& t) {
     };
     setTimeOuts(session);
     HINTERNET connection = InternetConnectA(session, address.host.c_str(), address.port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
-    if (!connection) return failed(0);
+    if (!connection) return Opened{nullptr, 0};
     {
         std::lock_guard<std::mutex> guard(t.lock);
         if (!t.session) {  // stopped meanwhile
             InternetCloseHandle(connection);
-            return;
+            return {};
         }
         t.connection = connection;
     }
@@ -193,24 +197,24 @@ void transferFile(Transfer& t) {
         }
         t.request = request;
     }
-    if (!request) return failed(0);
+    if (!request) return Opened{nullptr, 0};
     setTimeOuts(request);
     DWORD readBuffer = static_cast<DWORD>(task.readBufferSize);
     InternetSetOptionA(request, INTERNET_OPTION_READ_BUFFER_SIZE, &readBuffer, sizeof readBuffer);
-    if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) return failed(0);
+    if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) return Opened{nullptr, 0};
+    return Opened{request, std::nullopt};
+}
 
-    DWORD status = 0, statusSize = sizeof status;
-    HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize, nullptr);
-    if (status != HTTP_STATUS_OK) return failed(status);
-    std::int64_t length = queryContentLength(request);
-    if (length < 0 && !isChunked(request)) return failed(downloadFailure::kBroken);
-    if (length >= 0) post(t, downloadNotice::kSize, length);
-
+// Receives the body into the temporary file and moves it into place; the failure
+// to report when the file is not there in the end (the temporary file is gone then).
+std::optional<std::int64_t> receiveIntoFile(Transfer& t, HINTERNET request, std::int64_t length,
+                                            std::int64_t& received) {
+    const DownloadTask& task = t.task;
     const std::string& temporary = t.temporaryPath;
     // Shared for deletion: a stop that cannot wait for this thread removes the file.
     UniqueFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) return failed(0);
+    if (!file) return 0;
 
     // Each block goes to the file as it arrives, while it is still in the cache:
     // gathering megabytes first sent every byte out to memory and back, and the
@@ -220,7 +224,6 @@ void transferFile(Transfer& t) {
         readBlock = static_cast<size_t>(task.writeBufferKb) * 1024;
     }
     std::vector<char> block(readBlock);
-    std::int64_t received = 0;
     bool intact = true;
     while (!t.stopRequested) {
         DWORD got = 0;
@@ -250,11 +253,31 @@ void transferFile(Transfer& t) {
     } else if (!moveIntoPlace(temporary, task.destinationPath)) {
         refused = downloadFailure::kBroken;
     }
-    if (refused) {
-        // A later transfer to the same destination may own the name by now.
-        if (!t.abandoned) DeleteFileA(temporary.c_str());
-        return failed(*refused);
+    // A later transfer to the same destination may own the name by now.
+    if (refused && !t.abandoned) DeleteFileA(temporary.c_str());
+    return refused;
+}
+
+void transferFile(Transfer& t) {
+    auto failed = [&t](std::int64_t status) {
+        if (!t.stopRequested) post(t, downloadNotice::kFailed, status);
+    };
+    Opened opened = openRequest(t);
+    if (!opened.request) {
+        if (opened.failure) failed(*opened.failure);
+        return;
     }
+    HINTERNET request = opened.request;
+
+    DWORD status = 0, statusSize = sizeof status;
+    HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize, nullptr);
+    if (status != HTTP_STATUS_OK) return failed(status);
+    std::int64_t length = queryContentLength(request);
+    if (length < 0 && !isChunked(request)) return failed(downloadFailure::kBroken);
+    if (length >= 0) post(t, downloadNotice::kSize, length);
+
+    std::int64_t received = 0;
+    if (std::optional<std::int64_t> refused = receiveIntoFile(t, request, length, received)) return failed(*refused);
     post(t, downloadNotice::kFinished, received);
 }
 
