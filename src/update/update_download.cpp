@@ -50,9 +50,9 @@ void showFailure(const std::string& text) {
     if (UpdateWindow* window = updateWindow()) {
         window->setClockInterval(0);
         window->setText("下载进度", text);
+        revealRetryButton(*window);
         window->setText("按钮1", "重新下载");
         EnableWindow(window->control("按钮1"), TRUE);
-        revealRetryButton(*window);
     }
 }
 

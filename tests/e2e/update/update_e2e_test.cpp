@@ -73,8 +73,9 @@ TEST_F(UpdatingProgram, ForcedUpdateShowsProgressStartsTheNewProgramAndEnds) {
     EXPECT_TRUE(waitUntil([&] { return !findProcessWindow(program.id(), kMainCaption); }))
         << "the main window stays open:\n" << describeWindows();
     HWND button = findDescendantById(update, controlIdOf(kUpdateWindowLayout, "按钮1"));
-    EXPECT_TRUE(waitUntil([&] { return windowText(button) == "正在更新,请稍等."; })) << gbkToUtf8(windowText(button));
-    EXPECT_FALSE(IsWindowEnabled(button));
+    // The caption and the state change one after the other on the tool's thread: wait for both.
+    EXPECT_TRUE(waitUntil([&] { return windowText(button) == "正在更新,请稍等." && !IsWindowEnabled(button); }))
+        << gbkToUtf8(windowText(button)) << (IsWindowEnabled(button) ? ", enabled" : ", disabled");
 
     std::set<std::string> elapsed, progress, downloaded, speeds;
     bool shot = false;
@@ -228,10 +229,13 @@ TEST_F(UpdatingProgram, AFailedDownloadOffersARetryThatDownloadsAgain) {
         << gbkToUtf8(windowText(button));
     // A retry the user cannot see is none: the button lies inside the window now.
     RECT client{}, shown{};
-    GetClientRect(update, &client);
-    GetWindowRect(button, &shown);
-    MapWindowPoints(nullptr, update, reinterpret_cast<POINT*>(&shown), 2);
-    EXPECT_TRUE(IsWindowVisible(button) && shown.top >= 0 && shown.bottom <= client.bottom)
+    auto buttonInside = [&] {
+        GetClientRect(update, &client);
+        GetWindowRect(button, &shown);
+        MapWindowPoints(nullptr, update, reinterpret_cast<POINT*>(&shown), 2);
+        return IsWindowVisible(button) && shown.top >= 0 && shown.bottom <= client.bottom;
+    };
+    EXPECT_TRUE(waitUntil(buttonInside))
         << "按钮1 at y " << shown.top << ".." << shown.bottom << ", client height " << client.bottom;
 
     ASSERT_TRUE(files.copy("later.exe", siblingPath("update_new_program.exe")));
