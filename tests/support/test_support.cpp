@@ -126,6 +126,14 @@ std::string className(HWND window) {
     return buffer;
 }
 
+std::string messageBoxText(HWND box) {
+    std::string text;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (className(child) == "Static") text += windowText(child);
+    }
+    return text;
+}
+
 namespace {
 struct Search {
     DWORD processId;

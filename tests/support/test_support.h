@@ -79,6 +79,8 @@ std::string describeWindows();
 
 std::string windowText(HWND window);
 std::string className(HWND window);
+// Every text shown in a message box of another process (its static texts).
+std::string messageBoxText(HWND box);
 // A window's rectangle in the client coordinates of its parent.
 RECT rectInParent(HWND window);
 

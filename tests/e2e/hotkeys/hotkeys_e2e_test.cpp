@@ -34,15 +34,6 @@ std::vector<std::string> splitLines(const std::string& bytes) {
     return lines;
 }
 
-// Every text shown in a message box of another process (its static texts).
-std::string messageBoxText(HWND box) {
-    std::string text;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (className(child) == "Static" && !windowText(child).empty()) text += windowText(child);
-    }
-    return text;
-}
-
 void pressOk(HWND box) { PostMessageA(box, WM_COMMAND, IDOK, 0); }
 
 // A hotkey held by "another program": this test process.

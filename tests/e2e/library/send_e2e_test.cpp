@@ -27,14 +27,6 @@ constexpr int kCaptureMenuRow = 6;          // 抓取指定客户端
 const std::string kGreeting = "\xB4\xF3\xBC\xD2\xBA\xC3 \\ welcome\r\n\xB5\xDA\xB6\xFE\xD0\xD0";  // 大家好 \ welcome, 第二行
 const std::string kRules = "rule one";
 
-std::string messageBoxText(HWND box) {
-    std::string text;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (className(child) == "Static") text += windowText(child);
-    }
-    return text;
-}
-
 // The clipboard's text as this process reads it; "<closed>" when it cannot be opened.
 std::string clipboardText() {
     if (!OpenClipboard(nullptr)) return "<closed>";
