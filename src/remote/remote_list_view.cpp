@@ -333,8 +333,6 @@ void RemoteListView::copyFrom(const RemoteListView& other) {
     headerWindow_ = other.headerWindow_;
     remoteMode_ = other.remoteMode_;
     memory_ = other.memory_;
-    itemBlock_ = other.itemBlock_;
-    textBlock_ = other.textBlock_;
     localItemText_ = other.localItemText_;
     localColumnText_ = other.localColumnText_;
     // The local records point into their own object's buffers.
@@ -418,11 +416,13 @@ LRESULT RemoteListView::exchangeLocal(HWND window, const Exchange& e, Record& re
 
 template <typename Record>
 LRESULT RemoteListView::exchange(const Exchange& e, Record& record, std::string& localText, std::string* textOut) {
-    if (!remoteMode_) {
-        if (!windowOfThisProcess_) return e.refused;
-        return exchangeLocal(window_, e, record, localText, textOut);
-    }
+    if (remoteMode_) return exchangeRemote(e, record, textOut);
+    if (!windowOfThisProcess_) return e.refused;
+    return exchangeLocal(window_, e, record, localText, textOut);
+}
 
+template <typename Record>
+LRESULT RemoteListView::exchangeRemote(const Exchange& e, Record& record, std::string* textOut) {
     const int recordBytes = recordSize<Record>(remoteLayout_);
     size_t textSize = 0;
     if (e.text == TextUse::read) textSize = static_cast<size_t>(e.textBlockSize);
@@ -431,56 +431,56 @@ LRESULT RemoteListView::exchange(const Exchange& e, Record& record, std::string&
     // release is a trip to the other process, and they cost as much as the message.
     const size_t textOffset = textSize > 0 ? kLargestRecord + 8 : 0;
     const size_t blockSize = textSize > 0 ? textOffset + textSize : static_cast<size_t>(recordBytes);
-    itemBlock_ = blockSize <= 0x7FFFFFFF ? memory_.allocate(process_, static_cast<int>(blockSize)) : nullptr;
-    textBlock_ = itemBlock_ && textSize > 0 ? static_cast<char*>(itemBlock_) + textOffset : nullptr;
+    void* recordBlock = blockSize <= 0x7FFFFFFF ? memory_.allocate(process_, static_cast<int>(blockSize)) : nullptr;
+    if (!recordBlock) return e.refused;
+    char* textBlock = textSize > 0 ? static_cast<char*>(recordBlock) + textOffset : nullptr;
 
     LRESULT result = e.refused;
-    // Without its blocks the exchange is not sent: an address of 0 handed to another
-    // program's control could bring that program down.
-    if (itemBlock_ && (textSize == 0 || textBlock_) && blocksAddressable(itemBlock_, textBlock_)) {
-        if (textSize > 0) textAddress(record) = addressOf(textBlock_);
+    // An address the control would see cut short is not sent: a wrong address handed
+    // to another program's control could bring that program down.
+    if (blocksAddressable(recordBlock, textBlock)) {
+        if (textBlock) textAddress(record) = addressOf(textBlock);
         alignas(8) unsigned char bytes[kLargestRecord];
         encode(record, remoteLayout_, bytes);
         bool written = e.text != TextUse::write ||
-                       memory_.writeMemory(process_, textBlock_, e.textIn->c_str(), static_cast<int>(textSize));
-        if (written && memory_.writeMemory(process_, itemBlock_, bytes, recordBytes)) {
-            result = send(e.message, e.wParam, reinterpret_cast<LPARAM>(itemBlock_));
+                       memory_.writeMemory(process_, textBlock, e.textIn->c_str(), static_cast<int>(textSize));
+        if (written && memory_.writeMemory(process_, recordBlock, bytes, recordBytes)) {
+            result = send(e.message, e.wParam, reinterpret_cast<LPARAM>(recordBlock));
             if (e.readRecordBack) {
-                std::string answer = memory_.readMemory(process_, itemBlock_, recordBytes);
+                std::string answer = memory_.readMemory(process_, recordBlock, recordBytes);
                 decode(reinterpret_cast<const unsigned char*>(answer.data()), remoteLayout_, record);
             }
             if (e.text == TextUse::read && result && textOut) {
-                std::string text = memory_.readMemory(process_, textBlock_, static_cast<int>(textSize));
+                std::string text = memory_.readMemory(process_, textBlock, static_cast<int>(textSize));
                 *textOut = readText(text.data(), text.size(), e.textLimit);
             }
         }
     }
-    if (itemBlock_) memory_.release(process_, itemBlock_);
+    memory_.release(process_, recordBlock);
     return result;
+}
+
+RemoteListView::Exchange RemoteListView::request(UINT message, WPARAM wParam, TextUse text,
+                                                 const std::string* textIn, LRESULT refused) {
+    Exchange e;
+    e.message = message;
+    e.wParam = wParam;
+    e.text = text;
+    e.textIn = textIn;
+    // What a get answers is read back into the kept record; a set's record is ours already.
+    e.readRecordBack = message == LVM_GETITEMA || message == LVM_GETCOLUMNA;
+    e.refused = refused;
+    return e;
 }
 
 LRESULT RemoteListView::exchangeItem(UINT message, WPARAM wParam, TextUse text, const std::string* textIn,
                                      std::string* textOut, LRESULT refused) {
-    Exchange e;
-    e.message = message;
-    e.wParam = wParam;
-    e.text = text;
-    e.textIn = textIn;
-    e.readRecordBack = message == LVM_GETITEMA;
-    e.refused = refused;
-    return exchange(e, item(), localItemText_, textOut);
+    return exchange(request(message, wParam, text, textIn, refused), item(), localItemText_, textOut);
 }
 
 LRESULT RemoteListView::exchangeColumn(UINT message, WPARAM wParam, TextUse text, const std::string* textIn,
                                        std::string* textOut, LRESULT refused) {
-    Exchange e;
-    e.message = message;
-    e.wParam = wParam;
-    e.text = text;
-    e.textIn = textIn;
-    e.readRecordBack = message == LVM_GETCOLUMNA;
-    e.refused = refused;
-    return exchange(e, column(), localColumnText_, textOut);
+    return exchange(request(message, wParam, text, textIn, refused), column(), localColumnText_, textOut);
 }
 
 bool RemoteListView::readWideLocal(ListItemRecord& record, std::string& text) {

@@ -256,9 +256,14 @@ private:
     // succeeds.
     template <typename Record>
     LRESULT exchange(const Exchange& e, Record& record, std::string& localText, std::string* textOut);
+    // Local half: the record in our own layout, straight to a list view of this process.
     template <typename Record>
     LRESULT exchangeLocal(HWND window, const Exchange& e, Record& record, std::string& localText,
                           std::string* textOut);
+    // Remote half: the record and its text through one block of the control's process.
+    template <typename Record> LRESULT exchangeRemote(const Exchange& e, Record& record, std::string* textOut);
+    static Exchange request(UINT message, WPARAM wParam, TextUse text, const std::string* textIn, LRESULT refused);
+    // The kept item or column record of the mode, sent with the message.
     LRESULT exchangeItem(UINT message, WPARAM wParam, TextUse text, const std::string* textIn = nullptr,
                          std::string* textOut = nullptr, LRESULT refused = 0);
     LRESULT exchangeColumn(UINT message, WPARAM wParam, TextUse text, const std::string* textIn = nullptr,
@@ -284,8 +289,6 @@ private:
     HANDLE process_ = nullptr;
     bool windowOfThisProcess_ = false;  // local records may only go to such a window
     RecordLayout remoteLayout_ = kOwnRecordLayout;
-    void* itemBlock_ = nullptr;
-    void* textBlock_ = nullptr;
     std::string localItemText_;    // the buffer localItem_.pszText points to
     std::string localColumnText_;  // the buffer localColumn_.pszText points to
     std::wstring wideText_;        // the buffer of the wide reads, kept between them

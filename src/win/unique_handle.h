@@ -55,10 +55,6 @@ struct HInternetTraits {
     static HINTERNET invalid() noexcept { return nullptr; }
     static void close(HINTERNET h) noexcept { ::InternetCloseHandle(h); }
 };
-struct MapViewTraits {
-    static void* invalid() noexcept { return nullptr; }
-    static void close(void* view) noexcept { ::UnmapViewOfFile(view); }
-};
 struct GdiObjectTraits {
     static HGDIOBJ invalid() noexcept { return nullptr; }
     static void close(HGDIOBJ h) noexcept { ::DeleteObject(h); }
@@ -68,7 +64,6 @@ using UniqueHandle   = UniqueAny<HANDLE, KernelHandleTraits>;   // process, thre
 using UniqueFile     = UniqueAny<HANDLE, FileHandleTraits>;     // CreateFile's INVALID_HANDLE_VALUE
 using UniqueHGlobal  = UniqueAny<HGLOBAL, HGlobalTraits>;
 using UniqueHInternet = UniqueAny<HINTERNET, HInternetTraits>;
-using UniqueMapView  = UniqueAny<void*, MapViewTraits>;
 using UniqueGdiObject = UniqueAny<HGDIOBJ, GdiObjectTraits>;
 
 // GlobalLock for the lifetime of the guard.
