@@ -6,6 +6,9 @@
 // send button, so that the pointer can rest on a control of the client as on the
 // real one. Every effect is written to the log named on the command line (formats
 // in standin_log.h).
+#include "log_writer.h"
+#include "members.h"
+#include "pane.h"
 #include "standin_log.h"
 
 #include <windows.h>
@@ -17,18 +20,6 @@
 
 namespace standin {
 namespace {
-
-// ---------------------------------------------------------------- the log
-
-HANDLE g_log = INVALID_HANDLE_VALUE;
-
-void logLine(const std::string& line) {
-    if (g_log == INVALID_HANDLE_VALUE) return;
-    std::string bytes = line + "\n";
-    DWORD written = 0;
-    WriteFile(g_log, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    FlushFileBuffers(g_log);
-}
 
 // The first argument of the command line, quotes removed.
 std::string logPathFromCommandLine() {
@@ -48,20 +39,6 @@ std::string logPathFromCommandLine() {
     return rest;
 }
 
-// ---------------------------------------------------------------- the room
-
-struct Member {
-    const char* name;
-    bool guest = false;
-    bool member = false;
-    bool noTyping = false;
-    bool noPictures = false;
-    bool banned = false;
-    std::string card;
-};
-
-Member g_members[kMemberCount] = {{"小鹿"}, {"阿强"}, {"晴天"}, {"木木"}, {"老王"}, {"糖糖"}, {"风铃"}, {"大熊"}};
-
 struct ChatLine {
     int member;  // 0: the moderator (this client's user)
     std::string text;
@@ -74,67 +51,6 @@ HWND g_room = nullptr;
 HWND g_menu = nullptr;
 HWND g_submenu = nullptr;
 int g_selectedMember = 0;  // 1-based, 0 none
-
-std::string displayName(int member) {
-    const Member& m = g_members[member - 1];
-    return m.card.empty() ? m.name : m.card;
-}
-
-HFONT uiFont() {
-    static HFONT font = [] {
-        for (const char* face : {"宋体", "SimSun", "WenQuanYi Micro Hei", "WenQuanYi Zen Hei", "Droid Sans Fallback"}) {
-            HFONT f = CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
-            HDC dc = GetDC(nullptr);
-            HGDIOBJ old = SelectObject(dc, f);
-            char chosen[LF_FACESIZE] = {};
-            GetTextFaceA(dc, LF_FACESIZE, chosen);
-            SelectObject(dc, old);
-            ReleaseDC(nullptr, dc);
-            if (lstrcmpiA(chosen, face) == 0) return f;
-            DeleteObject(f);
-        }
-        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    }();
-    return font;
-}
-
-void fill(HDC dc, RECT r, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-}
-
-void frame(HDC dc, RECT r, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FrameRect(dc, &r, brush);
-    DeleteObject(brush);
-}
-
-void text(HDC dc, int x, int y, const std::string& s, COLORREF colour = RGB(40, 40, 40)) {
-    SetTextColor(dc, colour);
-    TextOutA(dc, x, y, s.c_str(), static_cast<int>(s.size()));
-}
-
-void button(HDC dc, RECT r, const char* caption, bool primary) {
-    fill(dc, r, primary ? RGB(30, 144, 255) : RGB(235, 235, 235));
-    frame(dc, r, RGB(150, 150, 150));
-    SetTextColor(dc, primary ? RGB(255, 255, 255) : RGB(40, 40, 40));
-    DrawTextA(dc, caption, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-}
-
-bool inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
-
-// Removes the last character of a GBK text (one or two bytes).
-void eraseLastCharacter(std::string& s) {
-    size_t start = 0, last = 0;
-    while (start < s.size()) {
-        last = start;
-        unsigned char b = static_cast<unsigned char>(s[start]);
-        start += (b >= 0x81 && b <= 0xFE && start + 1 < s.size()) ? 2 : 1;
-    }
-    if (!s.empty()) s.erase(last);
-}
 
 // One attempt, as a standard edit control makes: while someone else holds the
 // clipboard the paste gets nothing, and the input keeps what it had.
@@ -149,63 +65,6 @@ std::optional<std::string> clipboardText(HWND owner) {
     }
     CloseClipboard();
     return result;
-}
-
-// Every window of the client is one of these, bound at WM_NCCREATE.
-class Pane {
-public:
-    virtual ~Pane() = default;
-    virtual LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
-};
-
-// The pane being created and not yet bound to its window: createPane still owns it.
-Pane* g_unboundPane = nullptr;
-
-LRESULT CALLBACK paneProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    auto* pane = reinterpret_cast<Pane*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        // From here on the window owns the pane and deletes it at WM_NCDESTROY.
-        pane = static_cast<Pane*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pane));
-        g_unboundPane = nullptr;
-    }
-    if (!pane) return DefWindowProcA(window, message, wParam, lParam);
-    LRESULT result = pane->handle(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        delete pane;
-    }
-    return result;
-}
-
-HWND createPane(Pane* pane, const char* title, DWORD style, DWORD exStyle, int x, int y, int width, int height) {
-    g_unboundPane = pane;
-    HWND window = CreateWindowExA(exStyle, kWindowClass, title, style, x, y, width, height, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), pane);
-    if (g_unboundPane == pane) delete pane;  // creation failed before the window took it
-    g_unboundPane = nullptr;
-    return window;
-}
-
-// Paints through a memory bitmap, so the panes do not flicker.
-template <typename Draw>
-void paintBuffered(HWND window, Draw draw) {
-    PAINTSTRUCT ps;
-    HDC screen = BeginPaint(window, &ps);
-    RECT client;
-    GetClientRect(window, &client);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    HGDIOBJ oldFont = SelectObject(dc, uiFont());
-    SetBkMode(dc, TRANSPARENT);
-    draw(dc, client);
-    BitBlt(screen, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-    SelectObject(dc, oldFont);
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    EndPaint(window, &ps);
 }
 
 // A frameless pop-up dialog of the client: its own title bar, contents drawn by
@@ -277,7 +136,7 @@ private:
             alsoIp_ = !alsoIp_;
             InvalidateRect(window, nullptr, FALSE);
         } else if (inside(kConfirm, x, y)) {
-            g_members[member_ - 1].banned = true;
+            roomMember(member_).banned = true;
             logLine((alsoIp_ ? "ban-ip " : "ban-id ") + memberTag(member_));
             refreshRoom();
             DestroyWindow(window);
@@ -314,7 +173,7 @@ private:
         if (inside(kInput, x, y)) {
             focused_ = true;
         } else if (inside(kSave, x, y)) {
-            g_members[member_ - 1].card = typed_;
+            roomMember(member_).card = typed_;
             logLine("name-card " + memberTag(member_) + " " + escapeLogText(typed_));
             refreshRoom();
             DestroyWindow(window);
@@ -365,7 +224,7 @@ constexpr int kMenuHeight = kMenuTop * 2 + kEntryHeight * kEntryCount;
 constexpr int kSubmenuHeight = kMenuTop * 2 + kEntryHeight * kSubEntryCount;
 
 std::string menuLabel(int member, int entry) {
-    const Member& m = g_members[member - 1];
+    const Member& m = roomMember(member);
     switch (entry) {
     case kView: return "查看资料";
     case kPrivateChat: return "发起私聊";
@@ -381,7 +240,7 @@ std::string menuLabel(int member, int entry) {
 }
 
 std::string submenuLabel(int member, int entry) {
-    const Member& m = g_members[member - 1];
+    const Member& m = roomMember(member);
     switch (entry) {
     case kReception: return "设为接待";
     case kRoleMember: return m.member ? "取消会员" : "设为会员";
@@ -418,7 +277,7 @@ public:
     int subSelection() const { return subSelected_; }
 
     void chooseSub(HWND window, int entry) {
-        Member& m = g_members[member_ - 1];
+        Member& m = roomMember(member_);
         int member = member_;
         switch (entry) {
         case kRoleGuest:
@@ -492,7 +351,7 @@ public:
 
 private:
     void choose(HWND window, int entry) {
-        Member& m = g_members[member_ - 1];
+        Member& m = roomMember(member_);
         int member = member_;
         switch (entry) {
         case kNoTyping:
@@ -744,7 +603,7 @@ private:
         text(dc, kListLeft + 4, kListTop - 18, "成员 (" + std::to_string(kMemberCount) + ")", RGB(90, 90, 90));
         fill(dc, {kListLeft, kListTop, kListLeft + kListWidth, kListTop + kMemberCount * kRowHeight}, RGB(255, 255, 255));
         for (int i = 1; i <= kMemberCount; ++i) {
-            const Member& m = g_members[i - 1];
+            const Member& m = roomMember(i);
             RECT row{kListLeft, kListTop + (i - 1) * kRowHeight, kListLeft + kListWidth, kListTop + i * kRowHeight};
             if (i == g_selectedMember) fill(dc, row, RGB(210, 230, 255));
             std::string badge = m.guest ? "[嘉宾] " : m.member ? "[会员] " : "[游客] ";
@@ -794,19 +653,9 @@ private:
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     using namespace standin;
     std::string logPath = logPathFromCommandLine();
-    if (!logPath.empty()) {
-        g_log = CreateFileA(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
+    if (!logPath.empty()) openLog(logPath);
 
-    WNDCLASSEXA cls{sizeof cls};
-    cls.style = CS_DBLCLKS;
-    cls.lpfnWndProc = paneProcedure;
-    cls.hInstance = instance;
-    cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    cls.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    cls.lpszClassName = kWindowClass;
-    RegisterClassExA(&cls);
+    registerPaneClass(instance);
 
     g_room = createPane(new RoomWindow(), kRoomTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, kRoomX, kRoomY, kRoomWidth, kRoomHeight);
     if (!g_room) return 1;
@@ -819,6 +668,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    if (g_log != INVALID_HANDLE_VALUE) CloseHandle(g_log);
+    closeLog();
     return 0;
 }
