@@ -52,11 +52,7 @@ void ChatInput::type(HWND room, WPARAM character) {
     if (!focused_ || character == '\r' || character == '\n') return;
     if (allSelected_) text_.clear();
     allSelected_ = false;
-    if (character == '\b') {
-        eraseLastCharacter(text_);
-    } else if (character >= 0x20) {
-        text_ += static_cast<char>(character);
-    }
+    typeInto(text_, character);
     InvalidateRect(room, nullptr, FALSE);
 }
 

@@ -132,11 +132,7 @@ private:
 
     void character(HWND window, unsigned char byte) override {
         if (!focused_) return;
-        if (byte == '\b') {
-            eraseLastCharacter(typed_);
-        } else if (byte >= 0x20) {
-            typed_ += static_cast<char>(byte);
-        }
+        typeInto(typed_, byte);
         InvalidateRect(window, nullptr, FALSE);
     }
 

@@ -57,7 +57,26 @@ int entryAt(int y, int count) {
     return entry < count ? entry : -1;
 }
 
-const char* onOff(bool on) { return on ? "on" : "off"; }
+// One menu level's entries, stacked from kMenuTop, the selected one highlighted.
+void drawEntries(HDC dc, RECT client, int member, int count, int selected, std::string (*label)(int, int)) {
+    for (int e = 0; e < count; ++e) {
+        RECT r{2, kMenuTop + e * kEntryHeight, client.right - 2, kMenuTop + (e + 1) * kEntryHeight};
+        if (e == selected) fill(dc, r, RGB(210, 230, 255));
+        text(dc, 16, r.top + 7, label(member, e));
+    }
+}
+
+// Up and Down wrap round; from no selection Up lands on the last entry, Down on the first.
+int movedSelection(int selected, int vk, int count) {
+    if (vk == VK_UP) return selected <= 0 ? count - 1 : selected - 1;
+    return selected < 0 || selected >= count - 1 ? 0 : selected + 1;
+}
+
+// Flips one of the member's flags and logs its new state.
+void toggle(bool& flag, const char* effect, int member) {
+    flag = !flag;
+    logEffect(effect, member, flag ? "on" : "off");
+}
 
 class MemberMenu;
 MemberMenu* g_menuPane = nullptr;
@@ -75,23 +94,19 @@ class MemberMenu : public Pane {
 public:
     explicit MemberMenu(int member) : member_(member) {}
     int member() const { return member_; }
-    int level() const { return submenuOpen_ ? 1 : 0; }
     int subSelection() const { return subSelected_; }
 
     void chooseSub(HWND window, int entry) {
         Member& m = roomMember(member_);
-        int member = member_;
         switch (entry) {
         case kRoleGuest:
-            m.guest = !m.guest;
-            logEffect("guest", member, onOff(m.guest));
+            toggle(m.guest, "guest", member_);
             break;
         case kRoleMember:
-            m.member = !m.member;
-            logEffect("member", member, onOff(m.member));
+            toggle(m.member, "member", member_);
             break;
         case kReception:
-            logEffect("entry", member, submenuLabel(member, entry));
+            logEffect("entry", member_, submenuLabel(member_, entry));
             break;
         default:
             return;
@@ -106,11 +121,7 @@ public:
             paintBuffered(window, [&](HDC dc, RECT client) {
                 fill(dc, client, RGB(255, 255, 255));
                 frame(dc, client, RGB(160, 160, 160));
-                for (int e = 0; e < kEntryCount; ++e) {
-                    RECT r{2, kMenuTop + e * kEntryHeight, client.right - 2, kMenuTop + (e + 1) * kEntryHeight};
-                    if (e == selected_) fill(dc, r, RGB(210, 230, 255));
-                    text(dc, 16, r.top + 7, menuLabel(member_, e));
-                }
+                drawEntries(dc, client, member_, kEntryCount, selected_, menuLabel);
             });
             return 0;
         case WM_MOUSEMOVE: {
@@ -154,15 +165,13 @@ public:
 private:
     void choose(HWND window, int entry) {
         Member& m = roomMember(member_);
-        int member = member_;
+        int member = member_;  // a copy: destroying the window deletes this menu
         switch (entry) {
         case kNoTyping:
-            m.noTyping = !m.noTyping;
-            logEffect("no-typing", member, onOff(m.noTyping));
+            toggle(m.noTyping, "no-typing", member);
             break;
         case kNoPictures:
-            m.noPictures = !m.noPictures;
-            logEffect("no-pictures", member, onOff(m.noPictures));
+            toggle(m.noPictures, "no-pictures", member);
             break;
         case kBan:
             DestroyWindow(window);
@@ -205,8 +214,8 @@ private:
     void key(HWND window, int vk) {
         if (submenuOpen_) {
             switch (vk) {
-            case VK_UP: subSelected_ = subSelected_ <= 0 ? kSubEntryCount - 1 : subSelected_ - 1; break;
-            case VK_DOWN: subSelected_ = subSelected_ < 0 || subSelected_ >= kSubEntryCount - 1 ? 0 : subSelected_ + 1; break;
+            case VK_UP:
+            case VK_DOWN: subSelected_ = movedSelection(subSelected_, vk, kSubEntryCount); break;
             case VK_LEFT:
             case VK_ESCAPE: closeSubmenu(window); return;
             case VK_RETURN:
@@ -218,8 +227,8 @@ private:
             return;
         }
         switch (vk) {
-        case VK_UP: selected_ = selected_ <= 0 ? kEntryCount - 1 : selected_ - 1; break;
-        case VK_DOWN: selected_ = selected_ < 0 || selected_ >= kEntryCount - 1 ? 0 : selected_ + 1; break;
+        case VK_UP:
+        case VK_DOWN: selected_ = movedSelection(selected_, vk, kEntryCount); break;
         case VK_RIGHT:
             if (selected_ == kRoles) openSubmenu(window);
             return;
@@ -246,12 +255,7 @@ LRESULT RoleSubmenu::handle(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         paintBuffered(window, [&](HDC dc, RECT client) {
             fill(dc, client, RGB(255, 255, 255));
             frame(dc, client, RGB(160, 160, 160));
-            if (!g_menuPane) return;
-            for (int e = 0; e < kSubEntryCount; ++e) {
-                RECT r{2, kMenuTop + e * kEntryHeight, client.right - 2, kMenuTop + (e + 1) * kEntryHeight};
-                if (e == g_menuPane->subSelection()) fill(dc, r, RGB(210, 230, 255));
-                text(dc, 16, r.top + 7, submenuLabel(g_menuPane->member(), e));
-            }
+            if (g_menuPane) drawEntries(dc, client, g_menuPane->member(), kSubEntryCount, g_menuPane->subSelection(), submenuLabel);
         });
         return 0;
     case WM_LBUTTONUP: {

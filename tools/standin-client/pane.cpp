@@ -3,6 +3,17 @@
 namespace standin {
 namespace {
 
+// Removes the last character of a GBK text (one or two bytes).
+void eraseLastCharacter(std::string& s) {
+    size_t start = 0, last = 0;
+    while (start < s.size()) {
+        last = start;
+        unsigned char b = static_cast<unsigned char>(s[start]);
+        start += (b >= 0x81 && b <= 0xFE && start + 1 < s.size()) ? 2 : 1;
+    }
+    if (!s.empty()) s.erase(last);
+}
+
 // The pane being created and not yet bound to its window: createPane still owns it.
 Pane* g_unboundPane = nullptr;
 
@@ -90,14 +101,12 @@ void button(HDC dc, RECT r, const char* caption, bool primary) {
 
 bool inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
-void eraseLastCharacter(std::string& s) {
-    size_t start = 0, last = 0;
-    while (start < s.size()) {
-        last = start;
-        unsigned char b = static_cast<unsigned char>(s[start]);
-        start += (b >= 0x81 && b <= 0xFE && start + 1 < s.size()) ? 2 : 1;
+void typeInto(std::string& s, WPARAM character) {
+    if (character == '\b') {
+        eraseLastCharacter(s);
+    } else if (character >= 0x20) {
+        s += static_cast<char>(character);
     }
-    if (!s.empty()) s.erase(last);
 }
 
 }  // namespace standin

@@ -32,8 +32,9 @@ void text(HDC dc, int x, int y, const std::string& s, COLORREF colour = RGB(40, 
 void button(HDC dc, RECT r, const char* caption, bool primary);
 bool inside(const RECT& r, int x, int y);
 
-// Removes the last character of a GBK text (one or two bytes).
-void eraseLastCharacter(std::string& s);
+// A character typed into a pane's own input: Backspace removes the last GBK
+// character (one or two bytes), other control characters are dropped.
+void typeInto(std::string& s, WPARAM character);
 
 // Paints through a memory bitmap, so the panes do not flicker.
 template <typename Draw>
