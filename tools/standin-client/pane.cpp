@@ -1,5 +1,7 @@
 #include "pane.h"
 
+#include "standin_log.h"
+
 namespace standin {
 namespace {
 

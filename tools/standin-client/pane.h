@@ -4,14 +4,13 @@
 // panes share.
 #pragma once
 
-#include "standin_log.h"
-
 #include <windows.h>
 
 #include <string>
 
 namespace standin {
 
+// Every window of the client is one of these, bound at WM_NCCREATE.
 class Pane {
 public:
     virtual ~Pane() = default;
