@@ -15,6 +15,7 @@ namespace vostrel {
 namespace {
 
 using test::className;
+using test::press;
 using test::rectInParent;
 using test::windowText;
 
@@ -241,11 +242,6 @@ TEST(DialogLayouts, UpdateWindowWithItsButtonBelowTheBottomEdge) {
     RECT client{};
     GetClientRect(dialog.handle(), &client);
     EXPECT_GT(rectInParent(dialog.control("按钮1")).top, client.bottom);
-}
-
-void press(BYTE key) {
-    keybd_event(key, 0, 0, 0);
-    keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
 }
 
 // The earlier tests closed the last window of this thread, which posts WM_QUIT;
