@@ -84,6 +84,18 @@ protected:
         EXPECT_EQ(since(), expected);
     }
 
+    // The window has the size a capture gives (802 x 582); where before is given, still at its place.
+    void expectCaptured(HWND window, const RECT* before = nullptr) {
+        RECT after{};
+        GetWindowRect(window, &after);
+        EXPECT_EQ(after.right - after.left, 802);
+        EXPECT_EQ(after.bottom - after.top, 582);
+        if (before) {
+            EXPECT_EQ(after.left, before->left);
+            EXPECT_EQ(after.top, before->top);
+        }
+    }
+
     void expectNothingFor(int ms) {
         size_t before = logLines().size();
         waitUntil([] { return false; }, ms);
@@ -243,12 +255,7 @@ TEST_F(HotkeyRoad, F10CapturesTheWindowUnderThePointerOnce) {
     HWND done = waitForWindow(kCaptureTitle);
     ASSERT_TRUE(done) << "no capture";
     EXPECT_EQ(messageBoxText(done), kCaptured);
-    RECT after{};
-    GetWindowRect(room, &after);
-    EXPECT_EQ(after.right - after.left, 802);
-    EXPECT_EQ(after.bottom - after.top, 582);
-    EXPECT_EQ(after.left, before.left);
-    EXPECT_EQ(after.top, before.top);
+    expectCaptured(room, &before);
     ASSERT_TRUE(pressOk(done));
 
     // F10 is an ordinary key again: nobody holds it, and pressing it captures nothing.
@@ -275,12 +282,7 @@ TEST_F(HotkeyRoad, F10OverTheToolItselfCapturesTheTool) {
     press(VK_F10);
     HWND done = waitForWindow(kCaptureTitle);
     ASSERT_TRUE(done) << "no capture";
-    RECT after{};
-    GetWindowRect(main, &after);
-    EXPECT_EQ(after.right - after.left, 802);
-    EXPECT_EQ(after.bottom - after.top, 582);
-    EXPECT_EQ(after.left, before.left);
-    EXPECT_EQ(after.top, before.top);
+    expectCaptured(main, &before);
     pressOk(done);
 }
 
@@ -293,10 +295,7 @@ TEST_F(HotkeyRoad, F10OverAChildControlCapturesItsTopLevelWindow) {
     armCapture();
     SetWindowPos(room, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     EXPECT_EQ(captureAt(button), kCaptured);
-    RECT r{};
-    GetWindowRect(room, &r);
-    EXPECT_EQ(r.right - r.left, 802);
-    EXPECT_EQ(r.bottom - r.top, 582);
+    expectCaptured(room);
     RECT buttonAfter = rectInParent(button);
     EXPECT_EQ(GetParent(button), room);
     EXPECT_EQ(buttonAfter.right - buttonAfter.left, buttonBefore.right - buttonBefore.left);
@@ -306,9 +305,7 @@ TEST_F(HotkeyRoad, F10OverAChildControlCapturesItsTopLevelWindow) {
     armCapture();
     SetWindowPos(main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     EXPECT_EQ(captureAt(list), kCaptured);
-    GetWindowRect(main, &r);
-    EXPECT_EQ(r.right - r.left, 802);
-    EXPECT_EQ(r.bottom - r.top, 582);
+    expectCaptured(main);
     RECT listAfter = rectInParent(list);
     EXPECT_EQ(listAfter.left, listBefore.left);
     EXPECT_EQ(listAfter.top, listBefore.top);
@@ -354,9 +351,7 @@ TEST_F(HotkeyRoad, F10IsNotLiveWhileItsInstructionIsOpen) {
     // Answered: now F10 captures.
     SetWindowPos(room, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     EXPECT_EQ(captureAt(room), kCaptured);
-    RECT r{};
-    GetWindowRect(room, &r);
-    EXPECT_EQ(r.right - r.left, 802);
+    expectCaptured(room);
 }
 
 // The instruction comes first; a taken F10 is reported when the user has read it.

@@ -20,6 +20,11 @@ const char kQuestionCaption[] = "助手版本更新提示：";
 
 std::string section(const std::string& entries) { return "<html><body>////开始" + entries + "////结束</body></html>"; }
 
+// A forced update to this served file, to be installed under this name.
+std::string forcedPage(const std::string& file, const std::string& name) {
+    return section("<p>是否强制更新=是</p><p>自动更新地址=" + serverAddress() + file + "</p><p>程序名字=" + name + "</p>");
+}
+
 class UpdatingProgram : public ProgramDriver {
 protected:
     void SetUp() override {
@@ -33,6 +38,20 @@ protected:
         HWND window = waitForWindow(kUpdateCaption, 10000);
         EXPECT_TRUE(window) << "no update window; visible windows:\n" << describeWindows();
         return window;
+    }
+
+    // The program started against this update page; its update window.
+    HWND startWithPage(const std::string& page) {
+        EXPECT_TRUE(files.put("update.html", page));
+        launch(runFolder);
+        return waitForUpdateWindow();
+    }
+
+    // Waits for the update window to say its download failed, and why.
+    bool downloadFailed(HWND update, const std::string& why) {
+        bool failed = waitUntil([&] { return label(update, "下载进度") == "下载失败：" + why; });
+        if (!failed) ADD_FAILURE() << "下载进度: " << gbkToUtf8(label(update, "下载进度"));
+        return failed;
     }
 
     std::string label(HWND update, const char* name) {
@@ -54,11 +73,10 @@ TEST_F(UpdatingProgram, ForcedUpdateShowsProgressStartsTheNewProgramAndEnds) {
     ASSERT_TRUE(files.put("next.exe.rate", std::to_string(1024 * 1024)));  // about three seconds
     // The address comes with half- and full-width spaces around it; the name is the
     // running program's own, in a folder with a space.
-    ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>是否提示更新=否</p><p>自动更新地址= " +
-                                                serverAddress() + "next.exe　</p><p>程序名字=vostrel.exe</p>")));
+    const std::string page = section("<p>是否强制更新=是</p><p>是否提示更新=否</p><p>自动更新地址= " + serverAddress() +
+                                     "next.exe　</p><p>程序名字=vostrel.exe</p>");
     size_t downloadsBefore = requestsFor("/next.exe").size();
-    launch(runFolder);
-    HWND update = waitForUpdateWindow();
+    HWND update = startWithPage(page);
     ASSERT_TRUE(update);
     EXPECT_FALSE(findProcessWindow(program.id(), kQuestionCaption)) << "forced: no question";
     EXPECT_TRUE(waitUntil([&] { return !findProcessWindow(program.id(), kMainCaption); }))
@@ -181,12 +199,10 @@ TEST_F(UpdatingProgram, APageThatStreamsWithoutEndOrTricklesDoesNotHoldUpTheStar
 }
 
 TEST_F(UpdatingProgram, ForcedAndAskedTheQuestionFollowsTheUpdateWindowAndWaitsForTheAnswer) {
-    ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>是否提示更新=是</p><p>自动更新地址=" +
-                                                serverAddress() + "absent.exe</p><p>程序名字=absent.exe</p>")));
-    launch(runFolder);
-    HWND update = waitForUpdateWindow();
+    HWND update = startWithPage(section("<p>是否强制更新=是</p><p>是否提示更新=是</p><p>自动更新地址=" +
+                                        serverAddress() + "absent.exe</p><p>程序名字=absent.exe</p>"));
     ASSERT_TRUE(update);
-    ASSERT_TRUE(waitUntil([&] { return label(update, "下载进度") == "下载失败：服务器返回404"; }));
+    ASSERT_TRUE(downloadFailed(update, "服务器返回404"));
     PostMessageA(update, WM_CLOSE, 0, 0);
     HWND box = waitForWindow(kQuestionCaption, 10000);
     ASSERT_TRUE(box) << "no question after the update window; the program " << (program.running() ? "runs" : "ended");
@@ -196,12 +212,9 @@ TEST_F(UpdatingProgram, ForcedAndAskedTheQuestionFollowsTheUpdateWindowAndWaitsF
 }
 
 TEST_F(UpdatingProgram, AFailedDownloadOffersARetryThatDownloadsAgain) {
-    ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>自动更新地址=" + serverAddress() +
-                                                "later.exe</p><p>程序名字=later.exe</p>")));
-    launch(runFolder);
-    HWND update = waitForUpdateWindow();
+    HWND update = startWithPage(forcedPage("later.exe", "later.exe"));
     ASSERT_TRUE(update);
-    ASSERT_TRUE(waitUntil([&] { return label(update, "下载进度") == "下载失败：服务器返回404"; }));
+    ASSERT_TRUE(downloadFailed(update, "服务器返回404"));
     HWND button = control(update, kUpdateWindowLayout, "按钮1");
     EXPECT_TRUE(waitUntil([&] { return windowText(button) == "重新下载" && IsWindowEnabled(button); }))
         << gbkToUtf8(windowText(button));
@@ -223,13 +236,9 @@ TEST_F(UpdatingProgram, AFailedDownloadOffersARetryThatDownloadsAgain) {
 }
 
 TEST_F(UpdatingProgram, AFailedDownloadSaysSoStopsTheClockAndClosingEnds) {
-    ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>自动更新地址=" + serverAddress() +
-                                                "absent.exe</p><p>程序名字=absent.exe</p>")));
-    launch(runFolder);
-    HWND update = waitForUpdateWindow();
+    HWND update = startWithPage(forcedPage("absent.exe", "absent.exe"));
     ASSERT_TRUE(update);
-    ASSERT_TRUE(waitUntil([&] { return label(update, "下载进度") == "下载失败：服务器返回404"; }))
-        << gbkToUtf8(label(update, "下载进度"));
+    ASSERT_TRUE(downloadFailed(update, "服务器返回404"));
     std::string clock = label(update, "已用时间");
     waitUntil([] { return false; }, 1500);
     saveArtifact(update, "update-window-failed.bmp");
@@ -246,13 +255,9 @@ TEST_F(UpdatingProgram, AProgramNameThatIsNotAPlainFileNameOrTheLibraryDownloads
     for (const char* name : {"..\\escaped.exe", "MORVATH.txt"}) {
         SCOPED_TRACE(name);
         size_t before = requestsFor("/escape.exe").size();
-        ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>自动更新地址=" + serverAddress() +
-                                                    "escape.exe</p><p>程序名字=" + name + "</p>")));
-        launch(runFolder);
-        HWND update = waitForUpdateWindow();
+        HWND update = startWithPage(forcedPage("escape.exe", name));
         ASSERT_TRUE(update);
-        ASSERT_TRUE(waitUntil([&] { return label(update, "下载进度") == "下载失败：程序名字无效"; }))
-            << gbkToUtf8(label(update, "下载进度"));
+        ASSERT_TRUE(downloadFailed(update, "程序名字无效"));
         waitUntil([] { return false; }, 1000);
         EXPECT_EQ(requestsFor("/escape.exe").size(), before);
         EXPECT_FALSE(exists(folder.path() + "\\escaped.exe"));
@@ -265,10 +270,7 @@ TEST_F(UpdatingProgram, AProgramNameThatIsNotAPlainFileNameOrTheLibraryDownloads
 TEST_F(UpdatingProgram, EndingDuringADownloadStopsItWithinTheStopWait) {
     ASSERT_TRUE(files.copy("stalls.exe", siblingPath("update_new_program.exe"), 1024 * 1024));
     ASSERT_TRUE(files.put("stalls.exe.stall", std::to_string(300 * 1024)));
-    ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>自动更新地址=" + serverAddress() +
-                                                "stalls.exe</p><p>程序名字=stalls.exe</p>")));
-    launch(runFolder);
-    HWND update = waitForUpdateWindow();
+    HWND update = startWithPage(forcedPage("stalls.exe", "stalls.exe"));
     ASSERT_TRUE(update);
     ASSERT_TRUE(waitUntil([&] { return label(update, "已经下载").find("/1MB") != std::string::npos; }))
         << gbkToUtf8(label(update, "已经下载"));
