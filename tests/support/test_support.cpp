@@ -15,6 +15,12 @@ void pumpMessages() {
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
 }
 
+void dropQuit() {
+    MSG quit;
+    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
 double clockMs() {
     static const double perMs = [] {
         LARGE_INTEGER frequency;

@@ -23,6 +23,11 @@ void pumpMessages();
 // with pump, until it holds or the deadline passes. Returns whether it held.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000, void (*pump)() = pumpMessages);
 
+// Removes a WM_QUIT left in this thread's queue: closing the last window of the
+// thread posts one, the tool's pump leaves it queued, and it would hold back every
+// message behind it in the next test.
+void dropQuit();
+
 // Milliseconds from the performance counter, for the benchmark programs.
 double clockMs();
 
