@@ -10,7 +10,6 @@
 
 #include "e2e_fixture.h"
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 namespace vostrel {
