@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include "core/gbk_text.h"
+
 #include <commctrl.h>
 
 #include <cstdio>
@@ -11,6 +13,12 @@ namespace vostrel::test {
 void pumpMessages() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+void dropQuit() {
+    MSG quit;
+    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
 }
 
 double clockMs() {
@@ -209,6 +217,58 @@ RECT rectInParent(HWND window) {
     return rect;
 }
 
+void press(BYTE key, BYTE modifier) {
+    if (modifier) keybd_event(modifier, 0, 0, 0);
+    keybd_event(key, 0, 0, 0);
+    keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+    if (modifier) keybd_event(modifier, 0, KEYEVENTF_KEYUP, 0);
+}
+
+std::string clipboardText() {
+    if (!OpenClipboard(nullptr)) return "<closed>";
+    std::string text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
+            text = bytes;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+bool putOnClipboard(const std::string& text) {
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1);
+    std::memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
+    bool put = SetClipboardData(CF_TEXT, block) != nullptr;
+    CloseClipboard();
+    return put;
+}
+
+std::string rowsText(const std::vector<TextRow>& rows) {
+    std::string out;
+    for (const TextRow& row : rows) {
+        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "[" + std::string.
+        out += '[';
+        out += std::to_string(row.image) + "," + std::to_string(row.data);
+        for (const std::string& cell : row.cells) {
+            size_t shown = 0;
+            while (shown < cell.size()) {
+                size_t next = shown + (isGbkLeadByte(static_cast<unsigned char>(cell[shown])) ? 2 : 1);
+                if (next > 60) break;
+                shown = next;
+            }
+            out += ",'";
+            out += gbkToUtf8(cell.substr(0, shown)) + "'(" + std::to_string(cell.size()) + ")";
+        }
+        out += "]\n";
+    }
+    return out;
+}
+
 std::string readFileBytes(const std::string& path) {
     std::string bytes;
     FILE* file = std::fopen(path.c_str(), "rb");
@@ -254,6 +314,11 @@ bool saveScreenshot(HWND window, const std::string& path) {
     bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
     bytes += pixels;
     return writeFileBytes(path, bytes);
+}
+
+bool saveArtifact(HWND window, const std::string& fileName) {
+    CreateDirectoryA(siblingPath("artifacts").c_str(), nullptr);
+    return saveScreenshot(window, siblingPath("artifacts\\" + fileName));
 }
 
 namespace {

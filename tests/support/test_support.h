@@ -2,6 +2,8 @@
 // processes that always end, finding windows of another process, screenshots.
 #pragma once
 
+#include "core/text_record.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -20,6 +22,11 @@ void pumpMessages();
 // Polls the condition every 10 ms, handling this thread's messages meanwhile
 // with pump, until it holds or the deadline passes. Returns whether it held.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000, void (*pump)() = pumpMessages);
+
+// Removes a WM_QUIT left in this thread's queue: closing the last window of the
+// thread posts one, the tool's pump leaves it queued, and it would hold back every
+// message behind it in the next test.
+void dropQuit();
 
 // Milliseconds from the performance counter, for the benchmark programs.
 double clockMs();
@@ -84,11 +91,25 @@ std::string messageBoxText(HWND box);
 // A window's rectangle in the client coordinates of its parent.
 RECT rectInParent(HWND window);
 
+// A key tapped as the user does (with a modifier held around it when given).
+void press(BYTE key, BYTE modifier = 0);
+
+// The clipboard's text as this process reads it; "<closed>" when it cannot be opened.
+std::string clipboardText();
+bool putOnClipboard(const std::string& text);
+
+// Rows as "[image,data,'cell'(size),...]" lines, for comparing and for failure
+// output: each cell up to its first 60 bytes (cut where a character starts) in
+// UTF-8, with its whole size.
+std::string rowsText(const std::vector<TextRow>& rows);
+
 std::string readFileBytes(const std::string& path);
 bool writeFileBytes(const std::string& path, const std::string& bytes);
 
 // Saves what the screen shows inside the window's rectangle as a 24-bit BMP.
 bool saveScreenshot(HWND window, const std::string& path);
+// The same into the folder "artifacts" beside the programs, under this file name.
+bool saveArtifact(HWND window, const std::string& fileName);
 
 // Makes a list view of this process answer LVM_GETITEMA and LVM_GETITEMTEXTA the
 // way Windows' own list view does: through the W message and a conversion into the

@@ -2,16 +2,11 @@
 // side by side; the test ticks the program's check boxes, points at a member in
 // the client, presses the function key as the user would and reads the effect
 // from the client's log.
-#include "app/layouts.h"
-#include "standin_log.h"
+#include "client/capture.h"
 
-#include "test_support.h"
+#include "e2e_fixture.h"
 
 #include <gtest/gtest.h>
-
-#include <cstring>
-#include <iostream>
-#include <sstream>
 
 namespace vostrel {
 namespace {
@@ -19,22 +14,7 @@ namespace {
 using namespace vostrel::test;
 
 const char kReminderTitle[] = "友情提醒";
-const char kNoticeTitle[] = "温馨提示：";
-constexpr int kCaptureMenuRow = 6;  // 抓取指定客户端
-
-void press(BYTE key) {
-    keybd_event(key, 0, 0, 0);
-    keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
-}
-
-std::vector<std::string> splitLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::istringstream in(bytes);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-void pressOk(HWND box) { PostMessageA(box, WM_COMMAND, IDOK, 0); }
+const char kCaptured[] = "客户端窗口大小已经调整请勿在做改变";
 
 // A hotkey held by "another program": this test process.
 class HeldKey {
@@ -52,32 +32,13 @@ private:
     UINT key_;
 };
 
-class HotkeyRoad : public ::testing::Test {
+class HotkeyRoad : public ProgramDriver {
 protected:
     void SetUp() override {
-        std::string exe = folder.file("vostrel.exe");
-        ASSERT_TRUE(CopyFileA(siblingPath("vostrel.exe").c_str(), exe.c_str(), FALSE));
-        log = folder.file("standin.log");
-        ASSERT_TRUE(client.start(siblingPath("standin-client.exe"), "\"" + log + "\"", folder.path()));
-        room = waitForProcessWindow(client.id(), standin::kRoomTitle);
-        ASSERT_TRUE(room) << "no room window; visible windows:\n" << describeWindows();
-        // Not where the tool's window opens: a window that opens under the pointer
-        // gets a pointer-crossing event, and Wine may take its position as the
-        // pointer's after the test has moved it, so that real clicks land on the tool.
-        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 4, GetSystemMetrics(SM_CYSCREEN) - 4);
-        ASSERT_TRUE(program.start(exe, "", folder.path()));
-        main = waitForProcessWindow(program.id(), kMainCaption);
-        ASSERT_TRUE(main) << "no main window; visible windows:\n" << describeWindows();
-        ASSERT_TRUE(waitUntil([&] { return logText().rfind("ready", 0) == 0; })) << "client log: " << logText();
+        ASSERT_NO_FATAL_FAILURE(startClient());
+        ASSERT_NO_FATAL_FAILURE(startProgram());
     }
 
-    void TearDown() override {
-        if (HasFailure()) {
-            std::cout << "client log:\n" << gbkToUtf8(logText()) << "visible windows:\n" << describeWindows();
-        }
-    }
-
-    HWND control(const char* name) { return findDescendantById(main, controlIdOf(kMainWindowLayout, name)); }
     bool isChecked(const char* box) { return SendMessageA(control(box), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
     // A click on the real check box, as the user's click would arrive.
@@ -93,27 +54,17 @@ protected:
         ASSERT_TRUE(isChecked(box)) << box;
     }
 
-    void pointAt(standin::Point at) {
-        POINT p{at.x, at.y};
-        ClientToScreen(room, &p);
-        SetCursorPos(p.x, p.y);
-    }
-
-    std::string logText() { return readFileBytes(log); }
-
     // The log's effect lines: all but "ready" and "menu".
     std::vector<std::string> effects() {
         std::vector<std::string> out;
-        for (const std::string& line : splitLines(logText())) {
+        for (const std::string& line : logLines()) {
             if (line.rfind("ready", 0) != 0 && line.rfind("menu", 0) != 0) out.push_back(line);
         }
         return out;
     }
 
-    size_t lineCount() { return splitLines(logText()).size(); }
-
     bool logHas(const std::string& line) {
-        for (const std::string& l : splitLines(logText())) {
+        for (const std::string& l : logLines()) {
             if (l == line) return true;
         }
         return false;
@@ -133,26 +84,22 @@ protected:
         EXPECT_EQ(since(), expected);
     }
 
+    // The window has the size a capture gives (802 x 582); where before is given, still at its place.
+    void expectCaptured(HWND window, const RECT* before = nullptr) {
+        RECT after{};
+        GetWindowRect(window, &after);
+        EXPECT_EQ(after.right - after.left, 802);
+        EXPECT_EQ(after.bottom - after.top, 582);
+        if (before) {
+            EXPECT_EQ(after.left, before->left);
+            EXPECT_EQ(after.top, before->top);
+        }
+    }
+
     void expectNothingFor(int ms) {
-        size_t before = lineCount();
+        size_t before = logLines().size();
         waitUntil([] { return false; }, ms);
-        EXPECT_EQ(lineCount(), before) << "the client reacted although it should not have";
-    }
-
-    HWND waitForBox(const char* title, int timeoutMs = 5000) {
-        HWND box = nullptr;
-        waitUntil([&] { return (box = findProcessWindow(program.id(), title)) != nullptr; }, timeoutMs);
-        return box;
-    }
-
-    // The menu item "抓取指定客户端"; its instruction is read and answered with OK.
-    void armCapture() {
-        PostMessageA(main, WM_COMMAND, kFirstMenuId + kCaptureMenuRow, 0);
-        HWND box = waitForBox(kNoticeTitle);
-        ASSERT_TRUE(box) << "no instruction";
-        EXPECT_EQ(messageBoxText(box), "在要使用快捷键的QT客户端按下F10");
-        pressOk(box);
-        ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
+        EXPECT_EQ(logLines().size(), before) << "the client reacted although it should not have";
     }
 
     // F10 with the pointer at the centre of the window, once nothing covers it there;
@@ -164,20 +111,8 @@ protected:
         SetCursorPos(centre.x, centre.y);
         if (!waitUntil([&] { return WindowFromPoint(centre) == target; })) return "<covered>";
         press(VK_F10);
-        HWND done = waitForBox(kNoticeTitle);
-        if (!done) return "<no capture>";
-        std::string text = messageBoxText(done);
-        pressOk(done);
-        waitUntil([&] { return !IsWindow(done); });
-        return text;
+        return dismissMessage(kCaptureTitle, 5000);
     }
-
-    TempFolder folder;
-    ChildProcess client;
-    ChildProcess program;
-    std::string log;
-    HWND room = nullptr;
-    HWND main = nullptr;
 };
 
 struct KeyCase {
@@ -253,11 +188,7 @@ TEST_F(HotkeyRoad, AKeyHeldElsewhereUnticksTheBoxAndNamesTheKey) {
     ASSERT_TRUE(f6.held());
     // Posted: the program answers with a message box, which would hold a sent click.
     PostMessageA(control("选择框5"), BM_CLICK, 0, 0);
-    HWND box = waitForBox(kReminderTitle);
-    ASSERT_TRUE(box) << "no message about the taken key";
-    EXPECT_EQ(messageBoxText(box), "快捷键F6已被其他程序占用，无法使用，请先关闭占用它的程序");
-    pressOk(box);
-    ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
+    EXPECT_EQ(dismissMessage(kReminderTitle), "快捷键F6已被其他程序占用，无法使用，请先关闭占用它的程序");
     EXPECT_FALSE(isChecked("选择框5")) << "a ticked box whose key does nothing";
 
     // Once the other program lets go, ticking works.
@@ -304,7 +235,7 @@ TEST_F(HotkeyRoad, AKeyHeldDownActsOnce) {
     expectEffectsSince(0, {"no-typing m4 on"});
     expectNothingFor(500);
     size_t menus = 0;
-    for (const std::string& line : splitLines(logText())) menus += line.rfind("menu", 0) == 0;
+    for (const std::string& line : logLines()) menus += line.rfind("menu", 0) == 0;
     EXPECT_EQ(menus, 1u) << "one menu per press";
 
     // Released, the key acts again.
@@ -316,28 +247,16 @@ TEST_F(HotkeyRoad, F10CapturesTheWindowUnderThePointerOnce) {
     RECT before{};
     GetWindowRect(room, &before);
     // Chosen twice: the instruction twice, F10 armed once.
-    for (int i = 0; i < 2; ++i) {
-        PostMessageA(main, WM_COMMAND, kFirstMenuId + kCaptureMenuRow, 0);
-        HWND box = waitForBox(kNoticeTitle);
-        ASSERT_TRUE(box) << "no instruction, choice " << i + 1;
-        EXPECT_EQ(messageBoxText(box), "在要使用快捷键的QT客户端按下F10");
-        pressOk(box);
-        ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
-    }
+    armCapture();
+    armCapture();
 
     pointAt({400, 12});  // the room window's title strip
     press(VK_F10);
-    HWND done = waitForBox(kNoticeTitle);
+    HWND done = waitForWindow(kCaptureTitle);
     ASSERT_TRUE(done) << "no capture";
-    EXPECT_EQ(messageBoxText(done), "客户端窗口大小已经调整请勿在做改变");
-    RECT after{};
-    GetWindowRect(room, &after);
-    EXPECT_EQ(after.right - after.left, 802);
-    EXPECT_EQ(after.bottom - after.top, 582);
-    EXPECT_EQ(after.left, before.left);
-    EXPECT_EQ(after.top, before.top);
-    pressOk(done);
-    ASSERT_TRUE(waitUntil([&] { return !IsWindow(done); }));
+    EXPECT_EQ(messageBoxText(done), kCaptured);
+    expectCaptured(room, &before);
+    ASSERT_TRUE(pressOk(done));
 
     // F10 is an ordinary key again: nobody holds it, and pressing it captures nothing.
     {
@@ -345,15 +264,11 @@ TEST_F(HotkeyRoad, F10CapturesTheWindowUnderThePointerOnce) {
         EXPECT_TRUE(f10.held()) << "F10 still registered after the capture";
     }
     press(VK_F10);
-    EXPECT_FALSE(waitForBox(kNoticeTitle, 800)) << "F10 captured a second time";
+    EXPECT_FALSE(waitForWindow(kCaptureTitle, 800)) << "F10 captured a second time";
 }
 
 TEST_F(HotkeyRoad, F10OverTheToolItselfCapturesTheTool) {
-    PostMessageA(main, WM_COMMAND, kFirstMenuId + kCaptureMenuRow, 0);
-    HWND box = waitForBox(kNoticeTitle);
-    ASSERT_TRUE(box);
-    pressOk(box);
-    ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
+    armCapture();
 
     // In front of the room window, which covers part of it.
     SetWindowPos(main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -365,14 +280,9 @@ TEST_F(HotkeyRoad, F10OverTheToolItselfCapturesTheTool) {
         return WindowFromPoint(at) == main;
     })) << describeWindows();
     press(VK_F10);
-    HWND done = waitForBox(kNoticeTitle);
+    HWND done = waitForWindow(kCaptureTitle);
     ASSERT_TRUE(done) << "no capture";
-    RECT after{};
-    GetWindowRect(main, &after);
-    EXPECT_EQ(after.right - after.left, 802);
-    EXPECT_EQ(after.bottom - after.top, 582);
-    EXPECT_EQ(after.left, before.left);
-    EXPECT_EQ(after.top, before.top);
+    expectCaptured(main, &before);
     pressOk(done);
 }
 
@@ -384,24 +294,18 @@ TEST_F(HotkeyRoad, F10OverAChildControlCapturesItsTopLevelWindow) {
     RECT buttonBefore = rectInParent(button);
     armCapture();
     SetWindowPos(room, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    EXPECT_EQ(captureAt(button), "客户端窗口大小已经调整请勿在做改变");
-    RECT r{};
-    GetWindowRect(room, &r);
-    EXPECT_EQ(r.right - r.left, 802);
-    EXPECT_EQ(r.bottom - r.top, 582);
+    EXPECT_EQ(captureAt(button), kCaptured);
+    expectCaptured(room);
     RECT buttonAfter = rectInParent(button);
     EXPECT_EQ(GetParent(button), room);
     EXPECT_EQ(buttonAfter.right - buttonAfter.left, buttonBefore.right - buttonBefore.left);
     EXPECT_EQ(buttonAfter.bottom - buttonAfter.top, buttonBefore.bottom - buttonBefore.top);
 
-    HWND list = control("超级列表框1");
     RECT listBefore = rectInParent(list);
     armCapture();
     SetWindowPos(main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    EXPECT_EQ(captureAt(list), "客户端窗口大小已经调整请勿在做改变");
-    GetWindowRect(main, &r);
-    EXPECT_EQ(r.right - r.left, 802);
-    EXPECT_EQ(r.bottom - r.top, 582);
+    EXPECT_EQ(captureAt(list), kCaptured);
+    expectCaptured(main);
     RECT listAfter = rectInParent(list);
     EXPECT_EQ(listAfter.left, listBefore.left);
     EXPECT_EQ(listAfter.top, listBefore.top);
@@ -412,8 +316,8 @@ TEST_F(HotkeyRoad, F10OverAChildControlCapturesItsTopLevelWindow) {
 // F10 becomes live only once its instruction has been answered: pressed with the
 // pointer on the instruction's OK button it captures nothing.
 TEST_F(HotkeyRoad, F10IsNotLiveWhileItsInstructionIsOpen) {
-    PostMessageA(main, WM_COMMAND, kFirstMenuId + kCaptureMenuRow, 0);
-    HWND box = waitForBox(kNoticeTitle);
+    chooseMenuItem(beginCapture);
+    HWND box = waitForWindow(kCaptureTitle);
     ASSERT_TRUE(box);
     HWND ok = GetDlgItem(box, IDOK);
     ASSERT_TRUE(ok);
@@ -429,7 +333,7 @@ TEST_F(HotkeyRoad, F10IsNotLiveWhileItsInstructionIsOpen) {
     press(VK_F10);
     auto otherBoxes = [&] {
         int count = 0;
-        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, nullptr, kNoticeTitle)) != nullptr;) {
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, nullptr, kCaptureTitle)) != nullptr;) {
             count += w != box && IsWindowVisible(w);
         }
         return count;
@@ -440,34 +344,23 @@ TEST_F(HotkeyRoad, F10IsNotLiveWhileItsInstructionIsOpen) {
     GetWindowRect(box, &boxAfter);
     EXPECT_EQ(okAfter.right - okAfter.left, okBefore.right - okBefore.left);
     EXPECT_EQ(boxAfter.right - boxAfter.left, boxBefore.right - boxBefore.left);
-    EXPECT_EQ(messageBoxText(box), "在要使用快捷键的QT客户端按下F10");
-    pressOk(box);
-    ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
+    EXPECT_EQ(messageBoxText(box), kCaptureInstruction);
+    ASSERT_TRUE(pressOk(box));
     DestroyWindow(front);
 
     // Answered: now F10 captures.
     SetWindowPos(room, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    EXPECT_EQ(captureAt(room), "客户端窗口大小已经调整请勿在做改变");
-    RECT r{};
-    GetWindowRect(room, &r);
-    EXPECT_EQ(r.right - r.left, 802);
+    EXPECT_EQ(captureAt(room), kCaptured);
+    expectCaptured(room);
 }
 
 // The instruction comes first; a taken F10 is reported when the user has read it.
 TEST_F(HotkeyRoad, F10HeldElsewhereIsReportedAfterTheInstruction) {
     HeldKey f10(VK_F10);
     ASSERT_TRUE(f10.held());
-    PostMessageA(main, WM_COMMAND, kFirstMenuId + kCaptureMenuRow, 0);
-    HWND box = waitForBox(kNoticeTitle);
-    ASSERT_TRUE(box);
-    EXPECT_EQ(messageBoxText(box), "在要使用快捷键的QT客户端按下F10");
-    pressOk(box);
-    ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
-    box = waitForBox(kNoticeTitle);
-    ASSERT_TRUE(box) << "F10 is taken and nobody said so";
-    EXPECT_EQ(messageBoxText(box), "快捷键F10已被其他程序占用，无法使用，请先关闭占用它的程序");
-    pressOk(box);
-    ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
+    armCapture();
+    EXPECT_EQ(dismissMessage(kCaptureTitle), "快捷键F10已被其他程序占用，无法使用，请先关闭占用它的程序")
+        << "F10 is taken and nobody said so";
 }
 
 // What the text sending relies on in the client, at the captured size: a posted
@@ -477,15 +370,7 @@ TEST_F(HotkeyRoad, TheCapturedRoomTakesAPastedChatLine) {
     program.terminate();
     MoveWindow(room, 10, 10, 802, 582, TRUE);
     const std::string body = "你好 \\ 世界\r\n第二行";
-    {
-        ASSERT_TRUE(OpenClipboard(nullptr));
-        EmptyClipboard();
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, body.size() + 1);
-        std::memcpy(GlobalLock(block), body.c_str(), body.size() + 1);
-        GlobalUnlock(block);
-        SetClipboardData(CF_TEXT, block);
-        CloseClipboard();
-    }
+    ASSERT_TRUE(putOnClipboard(body));
     // Typed text that the paste must replace.
     PostMessageA(room, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(412, 525));
     PostMessageA(room, WM_LBUTTONUP, 0, MAKELPARAM(412, 525));

@@ -2,15 +2,14 @@
 // deleting and clearing rows, saving and loading files, and what the user is told
 // when a file cannot be read or written. The list's rows are read back by saving
 // them and decoding the file.
-#include "app/layouts.h"
 #include "core/text_record.h"
+#include "library/text_editing.h"
 #include "library/text_library.h"
 #include "library/text_windows.h"
 #include "win/input_box.h"
 
-#include "test_support.h"
+#include "e2e_fixture.h"
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 namespace vostrel {
@@ -21,23 +20,6 @@ using namespace vostrel::test;
 const char kEditorCaption[] = "Morvath--Vostrel文本编辑器";
 const char kModifierCaption[] = "Morvath--Vostrel文本修改器";
 const char kReminderTitle[] = "Morvath温馨提示";
-
-enum MenuRow { kAdd = 0, kChange, kSave, kLoad, kDelete, kClear };
-
-std::string rowsText(const std::vector<TextRow>& rows) {
-    std::string out;
-    for (const TextRow& row : rows) {
-        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "[" + std::string.
-        out += '[';
-        out += std::to_string(row.image) + "," + std::to_string(row.data);
-        for (const std::string& cell : row.cells) {
-            out += ",'";
-            out += gbkToUtf8(cell.substr(0, 60)) + "'(" + std::to_string(cell.size()) + ")";
-        }
-        out += "]\n";
-    }
-    return out;
-}
 
 std::vector<TextRow> twoColumnRows(std::initializer_list<std::pair<std::string, std::string>> texts) {
     std::vector<TextRow> rows;
@@ -55,36 +37,17 @@ std::string controlText(HWND control) {
     return text;
 }
 
-BOOL CALLBACK collectStaticText(HWND child, LPARAM out) {
-    if (lstrcmpiA(className(child).c_str(), "Static") == 0) *reinterpret_cast<std::string*>(out) += windowText(child);
-    return TRUE;
-}
-
-class LibraryProgram : public ::testing::Test {
+class LibraryProgram : public ProgramDriver {
 protected:
-    // Files put into the folder before the start go in here.
-    void start() {
-        std::string exe = folder.file("vostrel.exe");
-        ASSERT_TRUE(CopyFileA(siblingPath("vostrel.exe").c_str(), exe.c_str(), FALSE));
-        ASSERT_TRUE(program.start(exe, "", folder.path()));
-        main = waitForProcessWindow(program.id(), kMainCaption);
-        ASSERT_TRUE(main) << "no main window; visible windows:\n" << describeWindows();
-        list = findDescendantById(main, controlIdOf(kMainWindowLayout, "超级列表框1"));
-        ASSERT_TRUE(list);
-    }
     void TearDown() override {
-        if (program.running()) {
-            PostMessageA(main, WM_CLOSE, 0, 0);
-            EXPECT_EQ(program.waitForExit(), 0);
+        if (program.running() && main) {
+            EXPECT_EQ(closeProgram(), 0);
         }
+        ProgramDriver::TearDown();
     }
 
-    void chooseMenuItem(int row) { PostMessageA(main, WM_COMMAND, kFirstMenuId + row, 0); }
-    int rowCount() { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
-    int selected() { return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)); }
-
-    HWND waitForWindow(const std::string& title, int timeoutMs = 5000) {
-        HWND window = waitForProcessWindow(program.id(), title, timeoutMs);
+    HWND waitForShown(const std::string& title) {
+        HWND window = waitForWindow(title);
         EXPECT_TRUE(window) << "no window '" << gbkToUtf8(title) << "'; visible windows:\n" << describeWindows();
         return window;
     }
@@ -94,12 +57,12 @@ protected:
     void selectRow(int row) {
         PostMessageA(list, WM_KEYDOWN, VK_HOME, 0);
         for (int i = 0; i < row; ++i) PostMessageA(list, WM_KEYDOWN, VK_DOWN, 0);
-        ASSERT_TRUE(waitUntil([&] { return selected() == row; }, 3000)) << "selected " << selected();
+        ASSERT_TRUE(waitUntil([&] { return selectedRow() == row; }, 3000)) << "selected " << selectedRow();
     }
 
     // Fills an input box and presses OK, or presses Cancel when name is empty.
     void answerInputBox(const char* title, const char* expectedPrompt, std::optional<std::string> name) {
-        HWND box = waitForWindow(title);
+        HWND box = waitForShown(title);
         ASSERT_TRUE(box);
         EXPECT_EQ(className(box), "#32770");
         EXPECT_EQ(windowText(GetDlgItem(box, kInputBoxPromptId)), expectedPrompt);
@@ -108,8 +71,7 @@ protected:
         if (!boxPictured_) {  // one picture of the box, kept beside the build
             boxPictured_ = true;
             waitUntil([] { return false; }, 200);  // let the other process paint
-            CreateDirectoryA(siblingPath("artifacts").c_str(), nullptr);
-            saveScreenshot(box, siblingPath("artifacts\\input-box.bmp"));
+            saveArtifact(box, "input-box.bmp");
         }
         if (name) {
             SendMessageA(GetDlgItem(box, kInputBoxEditId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name->c_str()));
@@ -120,24 +82,12 @@ protected:
         ASSERT_TRUE(waitForClosed(box));
     }
 
-    // Waits for a message box, returns its text and presses OK.
-    std::string dismissMessage(const char* title) {
-        HWND box = waitForWindow(title, 15000);
-        if (!box) return "<no message box>";
-        EXPECT_EQ(className(box), "#32770");
-        std::string text;
-        EnumChildWindows(box, collectStaticText, reinterpret_cast<LPARAM>(&text));
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        EXPECT_TRUE(waitForClosed(box));
-        return text;
-    }
-
     void save(const std::optional<std::string>& name) {
-        chooseMenuItem(kSave);
+        chooseMenuItem(saveTextLibrary);
         answerInputBox(library::kSaveTitle, library::kSavePrompt, name);
     }
     void load(const std::optional<std::string>& name) {
-        chooseMenuItem(kLoad);
+        chooseMenuItem(loadTextLibrary);
         answerInputBox(library::kLoadTitle, library::kLoadPrompt, name);
     }
     // The list's rows, through a save to a file of their own.
@@ -153,17 +103,16 @@ protected:
 
     void addText(const std::string& title, const std::string& body) {
         int before = rowCount();
-        chooseMenuItem(kAdd);
-        HWND editor = waitForWindow(kEditorCaption);
+        chooseMenuItem(openTextEditor);
+        HWND editor = waitForShown(kEditorCaption);
         ASSERT_TRUE(editor);
-        SendMessageA(findDescendantById(editor, controlIdOf(kTextEditorWindowLayout, "编辑框1")), WM_SETTEXT, 0,
+        SendMessageA(control(editor, kTextEditorWindowLayout, "编辑框1"), WM_SETTEXT, 0,
                      reinterpret_cast<LPARAM>(title.c_str()));
-        SendMessageA(findDescendantById(editor, controlIdOf(kTextEditorWindowLayout, "编辑框2")), WM_SETTEXT, 0,
+        SendMessageA(control(editor, kTextEditorWindowLayout, "编辑框2"), WM_SETTEXT, 0,
                      reinterpret_cast<LPARAM>(body.c_str()));
-        PostMessageA(findDescendantById(editor, controlIdOf(kTextEditorWindowLayout, "按钮1")), BM_CLICK, 0, 0);
+        PostMessageA(control(editor, kTextEditorWindowLayout, "按钮1"), BM_CLICK, 0, 0);
         // The reminder first, with the editor still open and the row not yet there.
-        HWND reminder = waitForWindow(kReminderTitle);
-        ASSERT_TRUE(reminder);
+        ASSERT_TRUE(waitForShown(kReminderTitle));
         EXPECT_EQ(rowCount(), before);
         EXPECT_TRUE(IsWindow(editor));
         EXPECT_EQ(dismissMessage(kReminderTitle), "友情提示:编辑好后记得保存哦");
@@ -171,16 +120,12 @@ protected:
         EXPECT_EQ(rowCount(), before + 1);
     }
 
-    TempFolder folder;
-    ChildProcess program;
-    HWND main = nullptr;
-    HWND list = nullptr;
     int saves_ = 0;
     bool boxPictured_ = false;
 };
 
 TEST_F(LibraryProgram, AddChangeDeleteAndClearThroughTheDialogs) {
-    start();
+    startProgram();
     addText("first", "line one\r\nline two");
     addText("\xB5\xDA\xB6\xFE", "b");  // 第二
     selectRow(0);
@@ -190,47 +135,47 @@ TEST_F(LibraryProgram, AddChangeDeleteAndClearThroughTheDialogs) {
 
     // Change the selected row: the modifier shows it, and only it changes.
     selectRow(0);
-    chooseMenuItem(kChange);
-    HWND modifier = waitForWindow(kModifierCaption);
+    chooseMenuItem(openTextModifier);
+    HWND modifier = waitForShown(kModifierCaption);
     ASSERT_TRUE(modifier);
-    HWND title = findDescendantById(modifier, controlIdOf(kTextModifierWindowLayout, "编辑框1"));
-    HWND body = findDescendantById(modifier, controlIdOf(kTextModifierWindowLayout, "编辑框2"));
+    HWND title = control(modifier, kTextModifierWindowLayout, "编辑框1");
+    HWND body = control(modifier, kTextModifierWindowLayout, "编辑框2");
     // Filled once created, a moment after it shows.
     EXPECT_TRUE(waitUntil([&] { return controlText(title) == "first"; }, 3000)) << controlText(title);
     EXPECT_EQ(controlText(body), "line one\r\nline two");
     SendMessageA(title, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("changed"));
     SendMessageA(body, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new body"));
-    PostMessageA(findDescendantById(modifier, controlIdOf(kTextModifierWindowLayout, "按钮1")), BM_CLICK, 0, 0);
+    PostMessageA(control(modifier, kTextModifierWindowLayout, "按钮1"), BM_CLICK, 0, 0);
     ASSERT_TRUE(waitForClosed(modifier)) << describeWindows();
     EXPECT_EQ(rowsText(listRows()), rowsText(twoColumnRows({{"changed", "new body"},
                                                              {"\xB5\xDA\xB6\xFE", "b"}, {"", ""}})));
 
     // Delete the selected row.
     selectRow(1);
-    chooseMenuItem(kDelete);
+    chooseMenuItem(deleteSelectedText);
     ASSERT_TRUE(waitUntil([&] { return rowCount() == 2; }));
     EXPECT_EQ(rowsText(listRows()), rowsText(twoColumnRows({{"changed", "new body"}, {"", ""}})));
 
     // Clear empties the list at once; the files keep what they hold.
     std::string saved = readFileBytes(folder.file("rows" + std::to_string(saves_) + ".txt"));
-    chooseMenuItem(kClear);
+    chooseMenuItem(clearAllTexts);
     ASSERT_TRUE(waitUntil([&] { return rowCount() == 0; }));
     EXPECT_EQ(readFileBytes(folder.file("rows" + std::to_string(saves_) + ".txt")), saved);
 }
 
 TEST_F(LibraryProgram, WithoutSelectionChangeAndDeleteDoNothing) {
     ASSERT_TRUE(writeFileBytes(folder.file("morvath.txt"), encodeTextRows(twoColumnRows({{"a", "1"}}))));
-    start();
+    startProgram();
     ASSERT_EQ(rowCount(), 1);
-    chooseMenuItem(kChange);
-    HWND modifier = waitForWindow(kModifierCaption);
+    chooseMenuItem(openTextModifier);
+    HWND modifier = waitForShown(kModifierCaption);
     ASSERT_TRUE(modifier);
-    EXPECT_EQ(controlText(findDescendantById(modifier, controlIdOf(kTextModifierWindowLayout, "编辑框1"))), "");
-    PostMessageA(findDescendantById(modifier, controlIdOf(kTextModifierWindowLayout, "按钮1")), BM_CLICK, 0, 0);
+    EXPECT_EQ(controlText(control(modifier, kTextModifierWindowLayout, "编辑框1")), "");
+    PostMessageA(control(modifier, kTextModifierWindowLayout, "按钮1"), BM_CLICK, 0, 0);
     ASSERT_TRUE(waitForClosed(modifier));
     // Delete with nothing selected deletes nothing.
-    ASSERT_EQ(selected(), -1);
-    chooseMenuItem(kDelete);
+    ASSERT_EQ(selectedRow(), -1);
+    chooseMenuItem(deleteSelectedText);
     EXPECT_EQ(rowsText(listRows()), rowsText(twoColumnRows({{"a", "1"}})));
 }
 
@@ -243,14 +188,14 @@ TEST_F(LibraryProgram, SaveClearLoadGivesTheSameRowsAndCancelChangesNothing) {
     std::string original = encodeTextRows(rows);
     ASSERT_TRUE(writeFileBytes(folder.file("morvath.txt"), original));
     ASSERT_TRUE(writeFileBytes(folder.file("empty.txt"), ""));
-    start();
+    startProgram();
     ASSERT_EQ(rowCount(), 3);  // the file the codec made, loaded at start-up
 
     save("copy.txt");
     ASSERT_TRUE(waitUntil([&] { return readFileBytes(folder.file("copy.txt")) == original; }, 15000))
         << rowsText(decodeTextRows(readFileBytes(folder.file("copy.txt"))));
 
-    chooseMenuItem(kClear);
+    chooseMenuItem(clearAllTexts);
     ASSERT_TRUE(waitUntil([&] { return rowCount() == 0; }));
     load("copy.txt");
     ASSERT_TRUE(waitUntil([&] { return rowCount() == 3; }));
@@ -278,7 +223,7 @@ TEST_F(LibraryProgram, SaveClearLoadGivesTheSameRowsAndCancelChangesNothing) {
 TEST_F(LibraryProgram, FailedSaveSaysSoAndKeepsTheOldFile) {
     std::string old = encodeTextRows(twoColumnRows({{"kept", "old library"}}));
     ASSERT_TRUE(writeFileBytes(folder.file("morvath.txt"), old));
-    start();
+    startProgram();
     addText("new", "would replace it");
 
     // Another program holds the library open: the new file cannot take its place.
@@ -306,14 +251,10 @@ TEST_F(LibraryProgram, FailedSaveSaysSoAndKeepsTheOldFile) {
 TEST_F(LibraryProgram, StartUpWithAnUnreadableLibrarySaysSo) {
     // A folder where the library should be: it is there but cannot be read.
     ASSERT_TRUE(CreateDirectoryA(folder.file("morvath.txt").c_str(), nullptr));
-    std::string exe = folder.file("vostrel.exe");
-    ASSERT_TRUE(CopyFileA(siblingPath("vostrel.exe").c_str(), exe.c_str(), FALSE));
-    ASSERT_TRUE(program.start(exe, "", folder.path()));
+    launch();
     std::string message = dismissMessage(library::kLoadTitle);
     EXPECT_EQ(message.rfind(library::kLoadFailed, 0), 0u) << gbkToUtf8(message);
-    main = waitForProcessWindow(program.id(), kMainCaption);
-    ASSERT_TRUE(main) << describeWindows();
-    list = findDescendantById(main, controlIdOf(kMainWindowLayout, "超级列表框1"));
+    waitForMainWindow();
     EXPECT_EQ(rowCount(), 0);
 }
 

@@ -1,10 +1,9 @@
 // The online update as the user meets it: the real program reads its update page
 // from the loopback server at start-up, asks or not, downloads the new program
 // with its progress display, starts it and ends.
-#include "app/layouts.h"
 #include "update/update_window.h"
 
-#include "test_support.h"
+#include "e2e_fixture.h"
 #include "update_test_support.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +20,12 @@ const char kQuestionCaption[] = "助手版本更新提示：";
 
 std::string section(const std::string& entries) { return "<html><body>////开始" + entries + "////结束</body></html>"; }
 
-class UpdatingProgram : public ::testing::Test {
+// A forced update to this served file, to be installed under this name.
+std::string forcedPage(const std::string& file, const std::string& name) {
+    return section("<p>是否强制更新=是</p><p>自动更新地址=" + serverAddress() + file + "</p><p>程序名字=" + name + "</p>");
+}
+
+class UpdatingProgram : public ProgramDriver {
 protected:
     void SetUp() override {
         // A folder with a space: the downloaded program's path has one too.
@@ -30,30 +34,36 @@ protected:
         pageRequestsBefore = requestsFor("/update.html").size();
     }
 
-    void start() {
-        std::string exe = runFolder + "\\vostrel.exe";
-        ASSERT_TRUE(CopyFileA(siblingPath("vostrel.exe").c_str(), exe.c_str(), FALSE));
-        ASSERT_TRUE(program.start(exe, "", runFolder));
-    }
-
     HWND waitForUpdateWindow() {
-        HWND window = waitForProcessWindow(program.id(), kUpdateCaption);
+        HWND window = waitForWindow(kUpdateCaption, 10000);
         EXPECT_TRUE(window) << "no update window; visible windows:\n" << describeWindows();
         return window;
     }
 
+    // The program started against this update page; its update window.
+    HWND startWithPage(const std::string& page) {
+        EXPECT_TRUE(files.put("update.html", page));
+        launch(runFolder);
+        return waitForUpdateWindow();
+    }
+
+    // Waits for the update window to say its download failed, and why.
+    bool downloadFailed(HWND update, const std::string& why) {
+        bool failed = waitUntil([&] { return label(update, "下载进度") == "下载失败：" + why; });
+        if (!failed) ADD_FAILURE() << "下载进度: " << gbkToUtf8(label(update, "下载进度"));
+        return failed;
+    }
+
     std::string label(HWND update, const char* name) {
-        return windowText(findDescendantById(update, controlIdOf(kUpdateWindowLayout, name)));
+        return windowText(control(update, kUpdateWindowLayout, name));
     }
 
     size_t pageRequests() { return requestsFor("/update.html").size() - pageRequestsBefore; }
 
     bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-    TempFolder folder;
     std::string runFolder;
     ServedFiles files;
-    ChildProcess program;
     size_t pageRequestsBefore = 0;
 };
 
@@ -63,16 +73,15 @@ TEST_F(UpdatingProgram, ForcedUpdateShowsProgressStartsTheNewProgramAndEnds) {
     ASSERT_TRUE(files.put("next.exe.rate", std::to_string(1024 * 1024)));  // about three seconds
     // The address comes with half- and full-width spaces around it; the name is the
     // running program's own, in a folder with a space.
-    ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>是否提示更新=否</p><p>自动更新地址= " +
-                                                serverAddress() + "next.exe　</p><p>程序名字=vostrel.exe</p>")));
+    const std::string page = section("<p>是否强制更新=是</p><p>是否提示更新=否</p><p>自动更新地址= " + serverAddress() +
+                                     "next.exe　</p><p>程序名字=vostrel.exe</p>");
     size_t downloadsBefore = requestsFor("/next.exe").size();
-    start();
-    HWND update = waitForUpdateWindow();
+    HWND update = startWithPage(page);
     ASSERT_TRUE(update);
     EXPECT_FALSE(findProcessWindow(program.id(), kQuestionCaption)) << "forced: no question";
     EXPECT_TRUE(waitUntil([&] { return !findProcessWindow(program.id(), kMainCaption); }))
         << "the main window stays open:\n" << describeWindows();
-    HWND button = findDescendantById(update, controlIdOf(kUpdateWindowLayout, "按钮1"));
+    HWND button = control(update, kUpdateWindowLayout, "按钮1");
     // The caption and the state change one after the other on the tool's thread: wait for both.
     EXPECT_TRUE(waitUntil([&] { return windowText(button) == "正在更新,请稍等." && !IsWindowEnabled(button); }))
         << gbkToUtf8(windowText(button)) << (IsWindowEnabled(button) ? ", enabled" : ", disabled");
@@ -87,8 +96,7 @@ TEST_F(UpdatingProgram, ForcedUpdateShowsProgressStartsTheNewProgramAndEnds) {
         downloaded.insert(label(update, "已经下载"));
         speeds.insert(label(update, "下载速度"));
         if (!shot && elapsed.count("已用时间：0小时0分钟2秒")) {
-            CreateDirectoryA(siblingPath("artifacts").c_str(), nullptr);
-            shot = saveScreenshot(update, siblingPath("artifacts\\update-window.bmp"));
+            shot = saveArtifact(update, "update-window.bmp");
         }
         waitUntil([] { return false; }, 50);
         ASSERT_LT(elapsed.size(), 30u) << "the download does not end";
@@ -128,8 +136,8 @@ TEST_F(UpdatingProgram, ForcedUpdateShowsProgressStartsTheNewProgramAndEnds) {
 
 TEST_F(UpdatingProgram, PromptAsksAndNoCarriesOnWithoutAskingAgain) {
     ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=否</p><p>是否提示更新=是</p>")));
-    start();
-    HWND box = waitForProcessWindow(program.id(), kQuestionCaption);
+    launch(runFolder);
+    HWND box = waitForWindow(kQuestionCaption, 10000);
     ASSERT_TRUE(box) << describeWindows();
     EXPECT_EQ(className(box), "#32770");
     EXPECT_FALSE(GetWindow(box, GW_OWNER)) << "the question has no owner window";
@@ -143,8 +151,7 @@ TEST_F(UpdatingProgram, PromptAsksAndNoCarriesOnWithoutAskingAgain) {
 
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDNO)));
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
-    HWND main = waitForProcessWindow(program.id(), kMainCaption);
-    ASSERT_TRUE(main);
+    ASSERT_NO_FATAL_FAILURE(waitForMainWindow());
     EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(main) != FALSE; }));
     // No second question and no update window.
     EXPECT_FALSE(waitUntil([&] {
@@ -152,8 +159,7 @@ TEST_F(UpdatingProgram, PromptAsksAndNoCarriesOnWithoutAskingAgain) {
     }, 1500)) << describeWindows();
     EXPECT_EQ(pageRequests(), 1u);
 
-    PostMessageA(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(program.waitForExit(), 0);
+    EXPECT_EQ(closeProgram(), 0);
 }
 
 TEST_F(UpdatingProgram, WithoutMarkersOrWithATrailingSpaceTheProgramStartsNormally) {
@@ -164,17 +170,12 @@ TEST_F(UpdatingProgram, WithoutMarkersOrWithATrailingSpaceTheProgramStartsNormal
     for (const std::string& page : pages) {
         ASSERT_TRUE(files.put("update.html", page));
         size_t before = pageRequests();
-        start();
-        HWND main = waitForProcessWindow(program.id(), kMainCaption);
-        ASSERT_TRUE(main) << describeWindows();
-        EXPECT_FALSE(waitUntil([&] {
-            HWND other = findProcessWindow(program.id());
-            return other && other != main;
-        }, 1500)) << describeWindows();
+        launch(runFolder);
+        ASSERT_NO_FATAL_FAILURE(waitForMainWindow());
+        EXPECT_FALSE(anotherWindowShows(1500)) << describeWindows();
         EXPECT_TRUE(IsWindowEnabled(main));
         EXPECT_EQ(pageRequests() - before, 1u);
-        PostMessageA(main, WM_CLOSE, 0, 0);
-        EXPECT_EQ(program.waitForExit(), 0);
+        EXPECT_EQ(closeProgram(), 0);
     }
 }
 
@@ -186,31 +187,24 @@ TEST_F(UpdatingProgram, APageThatStreamsWithoutEndOrTricklesDoesNotHoldUpTheStar
         ServedFiles page;
         ASSERT_TRUE(page.put("update.html", section("<p>是否强制更新=是") + std::string(100, ' ')));
         ASSERT_TRUE(page.put(control[0], control[1]));
-        start();
-        HWND main = waitForProcessWindow(program.id(), kMainCaption);
-        ASSERT_TRUE(main) << describeWindows();
+        launch(runFolder);
+        ASSERT_NO_FATAL_FAILURE(waitForMainWindow());
         EXPECT_TRUE(waitUntil([&] {
             DWORD_PTR result = 0;
             return SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &result) != 0;
         }, 20000)) << "the main window takes no input";
-        EXPECT_FALSE(waitUntil([&] {
-            HWND other = findProcessWindow(program.id());
-            return other && other != main;
-        }, 1000)) << describeWindows();
-        PostMessageA(main, WM_CLOSE, 0, 0);
-        EXPECT_EQ(program.waitForExit(), 0);
+        EXPECT_FALSE(anotherWindowShows(1000)) << describeWindows();
+        EXPECT_EQ(closeProgram(), 0);
     }
 }
 
 TEST_F(UpdatingProgram, ForcedAndAskedTheQuestionFollowsTheUpdateWindowAndWaitsForTheAnswer) {
-    ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>是否提示更新=是</p><p>自动更新地址=" +
-                                                serverAddress() + "absent.exe</p><p>程序名字=absent.exe</p>")));
-    start();
-    HWND update = waitForUpdateWindow();
+    HWND update = startWithPage(section("<p>是否强制更新=是</p><p>是否提示更新=是</p><p>自动更新地址=" +
+                                        serverAddress() + "absent.exe</p><p>程序名字=absent.exe</p>"));
     ASSERT_TRUE(update);
-    ASSERT_TRUE(waitUntil([&] { return label(update, "下载进度") == "下载失败：服务器返回404"; }));
+    ASSERT_TRUE(downloadFailed(update, "服务器返回404"));
     PostMessageA(update, WM_CLOSE, 0, 0);
-    HWND box = waitForProcessWindow(program.id(), kQuestionCaption);
+    HWND box = waitForWindow(kQuestionCaption, 10000);
     ASSERT_TRUE(box) << "no question after the update window; the program " << (program.running() ? "runs" : "ended");
     EXPECT_FALSE(waitUntil([&] { return !IsWindow(box); }, 1000)) << "the question did not wait for an answer";
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDNO)));
@@ -218,13 +212,10 @@ TEST_F(UpdatingProgram, ForcedAndAskedTheQuestionFollowsTheUpdateWindowAndWaitsF
 }
 
 TEST_F(UpdatingProgram, AFailedDownloadOffersARetryThatDownloadsAgain) {
-    ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>自动更新地址=" + serverAddress() +
-                                                "later.exe</p><p>程序名字=later.exe</p>")));
-    start();
-    HWND update = waitForUpdateWindow();
+    HWND update = startWithPage(forcedPage("later.exe", "later.exe"));
     ASSERT_TRUE(update);
-    ASSERT_TRUE(waitUntil([&] { return label(update, "下载进度") == "下载失败：服务器返回404"; }));
-    HWND button = findDescendantById(update, controlIdOf(kUpdateWindowLayout, "按钮1"));
+    ASSERT_TRUE(downloadFailed(update, "服务器返回404"));
+    HWND button = control(update, kUpdateWindowLayout, "按钮1");
     EXPECT_TRUE(waitUntil([&] { return windowText(button) == "重新下载" && IsWindowEnabled(button); }))
         << gbkToUtf8(windowText(button));
     // A retry the user cannot see is none: the button lies inside the window now.
@@ -245,17 +236,12 @@ TEST_F(UpdatingProgram, AFailedDownloadOffersARetryThatDownloadsAgain) {
 }
 
 TEST_F(UpdatingProgram, AFailedDownloadSaysSoStopsTheClockAndClosingEnds) {
-    ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>自动更新地址=" + serverAddress() +
-                                                "absent.exe</p><p>程序名字=absent.exe</p>")));
-    start();
-    HWND update = waitForUpdateWindow();
+    HWND update = startWithPage(forcedPage("absent.exe", "absent.exe"));
     ASSERT_TRUE(update);
-    ASSERT_TRUE(waitUntil([&] { return label(update, "下载进度") == "下载失败：服务器返回404"; }))
-        << gbkToUtf8(label(update, "下载进度"));
+    ASSERT_TRUE(downloadFailed(update, "服务器返回404"));
     std::string clock = label(update, "已用时间");
     waitUntil([] { return false; }, 1500);
-    CreateDirectoryA(siblingPath("artifacts").c_str(), nullptr);
-    saveScreenshot(update, siblingPath("artifacts\\update-window-failed.bmp"));
+    saveArtifact(update, "update-window-failed.bmp");
     EXPECT_EQ(label(update, "已用时间"), clock) << "the tick runs on after the failure";
     EXPECT_FALSE(exists(runFolder + "\\absent.exe"));
 
@@ -269,13 +255,9 @@ TEST_F(UpdatingProgram, AProgramNameThatIsNotAPlainFileNameOrTheLibraryDownloads
     for (const char* name : {"..\\escaped.exe", "MORVATH.txt"}) {
         SCOPED_TRACE(name);
         size_t before = requestsFor("/escape.exe").size();
-        ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>自动更新地址=" + serverAddress() +
-                                                    "escape.exe</p><p>程序名字=" + name + "</p>")));
-        start();
-        HWND update = waitForUpdateWindow();
+        HWND update = startWithPage(forcedPage("escape.exe", name));
         ASSERT_TRUE(update);
-        ASSERT_TRUE(waitUntil([&] { return label(update, "下载进度") == "下载失败：程序名字无效"; }))
-            << gbkToUtf8(label(update, "下载进度"));
+        ASSERT_TRUE(downloadFailed(update, "程序名字无效"));
         waitUntil([] { return false; }, 1000);
         EXPECT_EQ(requestsFor("/escape.exe").size(), before);
         EXPECT_FALSE(exists(folder.path() + "\\escaped.exe"));
@@ -288,10 +270,7 @@ TEST_F(UpdatingProgram, AProgramNameThatIsNotAPlainFileNameOrTheLibraryDownloads
 TEST_F(UpdatingProgram, EndingDuringADownloadStopsItWithinTheStopWait) {
     ASSERT_TRUE(files.copy("stalls.exe", siblingPath("update_new_program.exe"), 1024 * 1024));
     ASSERT_TRUE(files.put("stalls.exe.stall", std::to_string(300 * 1024)));
-    ASSERT_TRUE(files.put("update.html", section("<p>是否强制更新=是</p><p>自动更新地址=" + serverAddress() +
-                                                "stalls.exe</p><p>程序名字=stalls.exe</p>")));
-    start();
-    HWND update = waitForUpdateWindow();
+    HWND update = startWithPage(forcedPage("stalls.exe", "stalls.exe"));
     ASSERT_TRUE(update);
     ASSERT_TRUE(waitUntil([&] { return label(update, "已经下载").find("/1MB") != std::string::npos; }))
         << gbkToUtf8(label(update, "已经下载"));

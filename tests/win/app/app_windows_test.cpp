@@ -15,6 +15,7 @@ namespace vostrel {
 namespace {
 
 using test::className;
+using test::press;
 using test::rectInParent;
 using test::windowText;
 
@@ -243,22 +244,9 @@ TEST(DialogLayouts, UpdateWindowWithItsButtonBelowTheBottomEdge) {
     EXPECT_GT(rectInParent(dialog.control("按钮1")).top, client.bottom);
 }
 
-void press(BYTE key) {
-    keybd_event(key, 0, 0, 0);
-    keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
-}
-
-// The earlier tests closed the last window of this thread, which posts WM_QUIT;
-// the tool's pump leaves it queued, and it would hold back every key behind it.
-void dropQuit() {
-    MSG quit;
-    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-}
-
 // Real keys into the editor, handled the way the tool's loops handle them.
 TEST(EditorKeys, TabWalksTitleBodyButtonAndEnterInTheBodyStartsALine) {
-    dropQuit();
+    test::dropQuit();
     Window editor(kTextEditorWindowLayout);
     ASSERT_TRUE(editor.create(nullptr));
     ShowWindow(editor.handle(), SW_SHOW);
@@ -282,25 +270,6 @@ TEST(EditorKeys, TabWalksTitleBodyButtonAndEnterInTheBodyStartsALine) {
     EXPECT_TRUE(focusIs("编辑框1")) << "Tab from the button";
     EXPECT_EQ(editor.text("编辑框1"), "a");
     EXPECT_TRUE(IsWindow(editor.handle()));
-}
-
-// A window whose controls cannot be built is no open window: it neither lowers
-// the count nor ends the program while another window is open.
-TEST(WindowCount, AWindowThatFailsToBuildLeavesTheCountAndPostsNoQuit) {
-    dropQuit();
-    Window open(kTextModifierWindowLayout);
-    ASSERT_TRUE(open.create(nullptr));
-    int before = Window::openWindowCount();
-    ASSERT_GE(before, 1);
-    const ControlLayout broken[] = {
-        {"编辑框1", ControlType::Edit, "no such parent", 0, 0, 10, 10, "", 0, nullptr, nullptr},
-    };
-    const WindowLayout layout{"broken", 100, 100, WS_OVERLAPPED, broken};
-    Window failing(layout);
-    EXPECT_FALSE(failing.create(nullptr));
-    EXPECT_EQ(Window::openWindowCount(), before);
-    MSG quit;
-    EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the failed window ended the program";
 }
 
 }  // namespace

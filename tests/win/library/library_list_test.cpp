@@ -15,23 +15,9 @@ namespace vostrel {
 namespace {
 
 using test::TempFolder;
+using test::rowsText;
 using test::readFileBytes;
 using test::writeFileBytes;
-
-std::string rowsText(const std::vector<TextRow>& rows) {
-    std::string out;
-    for (const TextRow& row : rows) {
-        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "[" + std::string.
-        out += '[';
-        out += std::to_string(row.image);
-        out += ',';
-        out += std::to_string(row.data);
-        for (const std::string& cell : row.cells) out += ",'" + test::gbkToUtf8(cell).substr(0, 40) + "'(" +
-                                                        std::to_string(cell.size()) + ")";
-        out += "]\n";
-    }
-    return out;
-}
 
 // The list's rows as the codec sees them: two cells, image and data.
 std::vector<TextRow> listRows(HWND list) {

@@ -21,13 +21,6 @@ HWND g_reminderOwner = nullptr;
 void actionA() { g_ran.push_back("A"); }
 void actionB() { g_ran.push_back("B"); }
 
-void press(BYTE key, BYTE modifier = 0) {
-    if (modifier) keybd_event(modifier, 0, 0, 0);
-    keybd_event(key, 0, 0, 0);
-    keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
-    if (modifier) keybd_event(modifier, 0, KEYEVENTF_KEYUP, 0);
-}
-
 // Lets the key arrive (or not) and returns what ran.
 std::vector<std::string> ranAfter(BYTE key, BYTE modifier = 0) {
     g_ran.clear();

@@ -76,8 +76,7 @@ TEST(UnpackedRelease, StartsAndLoadsTheSampleLibraryBesideIt) {
 
     RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     waitUntil([] { return false; }, 300);  // let the other process paint
-    CreateDirectoryA(siblingPath("artifacts").c_str(), nullptr);
-    EXPECT_TRUE(saveScreenshot(main, siblingPath("artifacts\\release-main.bmp")));
+    EXPECT_TRUE(saveArtifact(main, "release-main.bmp"));
 
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.waitForExit(), 0);
