@@ -582,7 +582,7 @@ int RemoteListView::getItemImage(int item, int subitem) {
 
 int RemoteListView::getItemCheck(int item) {
     auto state = static_cast<std::uint32_t>(send(LVM_GETITEMSTATE, static_cast<WPARAM>(item), kStateImageMask));
-    return static_cast<int>(state / 4096) - 1;
+    return stateImageOf(state) - 1;
 }
 
 int RemoteListView::getItemIndent(int item) {
@@ -636,7 +636,7 @@ int RemoteListView::setItemCheck(int item, int value) {
     record.iItem = item;
     record.iSubItem = 0;
     record.mask = LVIF_STATE;
-    record.state = static_cast<std::uint32_t>(value + 1) * 4096;
+    record.state = stateImageBits(value + 1);
     record.stateMask = kStateImageMask;
     if (remoteMode_) return static_cast<int>(exchangeItem(LVM_SETITEMA, 0, TextUse::none));
     return static_cast<int>(exchangeItem(LVM_SETITEMSTATE, static_cast<WPARAM>(item), TextUse::none));
@@ -717,7 +717,7 @@ int RemoteListView::insertItemWithParam(int index, const std::string& text, int 
     record.iItem = index == -1 ? getItemCount() : index;
     record.iSubItem = 0;
     record.iImage = image;
-    record.state = static_cast<std::uint32_t>(check + 1) * 4096;
+    record.state = stateImageBits(check + 1);
     record.stateMask = kStateImageMask;
     record.iIndent = indent;
     record.lParam = param;
@@ -930,7 +930,7 @@ ItemRecord RemoteListView::readRecord(int item) {
     record.state = 0;
     readText(record, out.text);
     out.image = record.iImage;
-    out.check = static_cast<int>((record.state & kStateImageMask) / 4096) - 1;
+    out.check = stateImageOf(record.state) - 1;
     out.param = record.lParam;
     out.indent = record.iIndent;
     for (int c = 1, columns = getColumnCount(); c < columns; ++c) {

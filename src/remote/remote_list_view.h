@@ -123,6 +123,11 @@ namespace list_view {
 constexpr int kTextCapacity = 250;    // cchTextMax: a text comes back cut to 249 bytes
 constexpr int kTextBuffer = 260;      // the text buffer and the remote text block
 constexpr std::uint32_t kStateImageMask = 0xFFFFF000;
+// The state image index sits above the item's other state bits (INDEXTOSTATEIMAGEMASK);
+// a check box is state image 1 (clear) or 2 (ticked), 0 is none.
+constexpr int kStateImageShift = 12;
+constexpr std::uint32_t stateImageBits(int image) { return static_cast<std::uint32_t>(image) << kStateImageShift; }
+constexpr int stateImageOf(std::uint32_t state) { return static_cast<int>((state & kStateImageMask) >> kStateImageShift); }
 // View codes of getView/setView.
 constexpr int kViewIcon = 0;
 constexpr int kViewSmallIcon = 1;
