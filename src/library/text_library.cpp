@@ -44,13 +44,16 @@ bool writeAll(HANDLE file, std::string_view bytes) {
 
 std::string libraryPath(const std::string& name) { return programFolder() + "/" + name; }
 
-void loadDefaultTextLibrary() {
-    std::string path = libraryPath(library::kDefaultFileName);
+namespace {
+
+// The library at path into the list. A file that cannot be read leaves the list as
+// it is and says so, except the default library when it is simply not there.
+void loadLibraryFrom(const std::string& path, bool absenceIsQuiet) {
     std::optional<std::string> bytes = readWholeFile(path);
     if (!bytes) {
         // A library that is there but cannot be read must not pass for an empty
         // one: the next save would overwrite it.
-        if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (!absenceIsQuiet || GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
             showMessage(library::kLoadFailed + path + library::kLoadFailedListKept, library::kLoadTitle);
         }
         return;
@@ -58,16 +61,13 @@ void loadDefaultTextLibrary() {
     readListFromBytes(textList(), *bytes);
 }
 
+}  // namespace
+
+void loadDefaultTextLibrary() { loadLibraryFrom(libraryPath(library::kDefaultFileName), true); }
+
 void loadTextLibrary() {
     std::optional<std::string> name = inputBox(library::kLoadPrompt, library::kLoadTitle);
-    if (!name) return;
-    std::string path = libraryPath(*name);
-    std::optional<std::string> bytes = readWholeFile(path);
-    if (!bytes) {
-        showMessage(library::kLoadFailed + path + library::kLoadFailedListKept, library::kLoadTitle);
-        return;
-    }
-    readListFromBytes(textList(), *bytes);
+    if (name) loadLibraryFrom(libraryPath(*name), false);
 }
 
 void saveTextLibrary() {
