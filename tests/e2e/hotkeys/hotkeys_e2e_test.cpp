@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace vostrel {
 namespace {
 
@@ -291,22 +293,22 @@ TEST_F(HotkeyRoad, F10OverTheToolItselfCapturesTheTool) {
 TEST_F(HotkeyRoad, F10OverAChildControlCapturesItsTopLevelWindow) {
     HWND button = FindWindowExA(room, nullptr, "Button", nullptr);
     ASSERT_TRUE(button) << "the room window has no child control";
-    RECT buttonBefore = rectInParent(button);
-    armCapture();
-    SetWindowPos(room, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    EXPECT_EQ(captureAt(button), kCaptured);
-    expectCaptured(room);
-    RECT buttonAfter = rectInParent(button);
+    // F10 over the child with its top-level window raised: the child's rectangle
+    // before and after.
+    auto captureOver = [&](HWND top, HWND child) {
+        RECT before = rectInParent(child);
+        armCapture();
+        SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        EXPECT_EQ(captureAt(child), kCaptured);
+        expectCaptured(top);
+        return std::pair{before, rectInParent(child)};
+    };
+    auto [buttonBefore, buttonAfter] = captureOver(room, button);
     EXPECT_EQ(GetParent(button), room);
     EXPECT_EQ(buttonAfter.right - buttonAfter.left, buttonBefore.right - buttonBefore.left);
     EXPECT_EQ(buttonAfter.bottom - buttonAfter.top, buttonBefore.bottom - buttonBefore.top);
 
-    RECT listBefore = rectInParent(list);
-    armCapture();
-    SetWindowPos(main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    EXPECT_EQ(captureAt(list), kCaptured);
-    expectCaptured(main);
-    RECT listAfter = rectInParent(list);
+    auto [listBefore, listAfter] = captureOver(main, list);
     EXPECT_EQ(listAfter.left, listBefore.left);
     EXPECT_EQ(listAfter.top, listBefore.top);
     EXPECT_EQ(listAfter.right, listBefore.right);
