@@ -1,5 +1,6 @@
 #include "actions/input.h"
 
+#include "win/gbk_wide.h"
 #include "win/message_loop.h"
 #include "win/unique_handle.h"
 
@@ -43,7 +44,9 @@ void pressKey(BYTE key, int mode) {
 }
 
 HWND findPopupWindow(HWND parent, HWND after, const char* className, const char* title) {
-    return FindWindowExA(parent, after, className, title);
+    std::wstring wideClass = className ? toWide(className) : std::wstring();
+    std::wstring wideTitle = title ? toWide(title) : std::wstring();
+    return FindWindowExW(parent, after, className ? wideClass.c_str() : nullptr, title ? wideTitle.c_str() : nullptr);
 }
 
 void postClientClick(HWND window, int x, int y) {
@@ -55,11 +58,11 @@ void postClientClick(HWND window, int x, int y) {
 }
 
 BOOL postWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return PostMessageA(window, message, wParam, lParam);
+    return PostMessageW(window, message, wParam, lParam);
 }
 
-void postTextAsChars(HWND window, const std::string& text) {
-    for (unsigned char byte : text) postWindowMessage(window, WM_CHAR, byte, 0);
+void postTextAsChars(HWND window, std::wstring_view text) {
+    for (wchar_t unit : text) postWindowMessage(window, WM_CHAR, unit, 0);
 }
 
 bool MessagePumpDelay(int amount, int unit) {
@@ -69,7 +72,7 @@ bool MessagePumpDelay(int amount, int unit) {
     LARGE_INTEGER due;
     due.QuadPart = static_cast<LONGLONG>(amount * perUnit * -10000.0);
 
-    UniqueHandle timer(CreateWaitableTimerA(nullptr, FALSE, nullptr));
+    UniqueHandle timer(CreateWaitableTimerW(nullptr, FALSE, nullptr));
     if (!timer || !SetWaitableTimer(timer.get(), &due, 0, nullptr, nullptr, FALSE)) return false;
 
     const HANDLE handles[] = {timer.get()};

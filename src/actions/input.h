@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace vostrel {
 
@@ -21,7 +22,9 @@ void clickAtCursor(int button = 1);
 // mode 0: press and release; 1: press only; 2: release only.
 void pressKey(BYTE key, int mode = 0);
 
-// FindWindowExA; nullptr arguments stand for omitted ones.
+// FindWindowExW with the Unicode of the GBK class and title: the client's windows
+// are found by their true titles on any Windows. nullptr arguments stand for
+// omitted ones.
 HWND findPopupWindow(HWND parent, HWND after, const char* className, const char* title);
 
 // A left click posted at a client point of the window (the desktop window for 0).
@@ -29,8 +32,9 @@ void postClientClick(HWND window, int x = 2, int y = 2);
 
 BOOL postWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// One WM_CHAR per GBK byte, lead byte first.
-void postTextAsChars(HWND window, const std::string& text);
+// One WM_CHAR per UTF-16 unit, posted wide: the window gets the very characters
+// (a character beyond the Basic Multilingual Plane as its two surrogates).
+void postTextAsChars(HWND window, std::wstring_view text);
 
 // Waits amount units (0 ms, 1 s, 2 min, 3 h) while handling this thread's
 // messages, sleeping between them. Returns false at once when no timer can be made.

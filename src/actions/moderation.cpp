@@ -88,7 +88,8 @@ void setNameCard() {
     MessagePumpDelay(c::kTypingWait);
     HWND editor = g_sharedWindow;
     if (!editor) return;
-    postTextAsChars(editor, mainWindow().text("马甲格式"));
+    // As typed, not through GBK: the client is a Unicode program.
+    postTextAsChars(editor, wideWindowText(mainWindow().control("马甲格式")));
     MessagePumpDelay(c::kTypingWait);
     clickShared(c::kNameCardSaveX, c::kNameCardSaveY);
 }

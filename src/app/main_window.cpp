@@ -4,6 +4,7 @@
 #include "app/layouts.h"
 #include "library/text_library.h"
 #include "update/update_check.h"
+#include "win/gbk_wide.h"
 #include "win/message_loop.h"
 
 #include <shellapi.h>
@@ -28,10 +29,10 @@ bool MainWindow::create() {
         const MenuItemLayout& item = kMainMenuLayout[i];
         if (!current || std::strcmp(current, item.menu) != 0) {
             popup = CreatePopupMenu();
-            AppendMenuA(menuBar_, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup), item.menu);
+            AppendMenuW(menuBar_, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup), toWide(item.menu).c_str());
             current = item.menu;
         }
-        AppendMenuA(popup, MF_STRING, kFirstMenuId + i, item.caption);
+        AppendMenuW(popup, MF_STRING, kFirstMenuId + i, toWide(item.caption).c_str());
     }
     return Window::create(nullptr, menuBar_);
 }
@@ -43,7 +44,7 @@ void MainWindow::popUpTextMenu() {
     SetForegroundWindow(handle());
     TrackPopupMenu(GetSubMenu(menuBar_, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, pointer.x, pointer.y, 0, handle(),
                    nullptr);
-    PostMessageA(handle(), WM_NULL, 0, 0);
+    PostMessageW(handle(), WM_NULL, 0, 0);
 }
 
 LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -71,7 +72,7 @@ void onMainWindowCreated() {
 }
 
 void openHomePage() {
-    ShellExecuteA(nullptr, "open", VOSTREL_HOME_URL, nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteW(nullptr, L"open", toWide(VOSTREL_HOME_URL).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 int runApplication() {

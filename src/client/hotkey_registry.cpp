@@ -66,7 +66,7 @@ bool 窗口_热键注册(HWND window, UINT modifiers, UINT key, HotkeyAction act
     if (state.hotkeyTable.size() == 1) {
         // One subclassing per run, on the window of the first registration.
         state.previousWindowProcedure = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&hotkeyWindowProcedure)));
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&hotkeyWindowProcedure)));
     }
     return true;
 }
@@ -98,8 +98,8 @@ LRESULT CALLBACK hotkeyWindowProcedure(HWND window, UINT message, WPARAM wParam,
         // An id that stands for none of our rows belongs to whoever registered it
         // on this window: the window's own procedure.
     }
-    if (!state.previousWindowProcedure) return DefWindowProcA(window, message, wParam, lParam);
-    return CallWindowProcA(state.previousWindowProcedure, window, message, wParam, lParam);
+    if (!state.previousWindowProcedure) return DefWindowProcW(window, message, wParam, lParam);
+    return CallWindowProcW(state.previousWindowProcedure, window, message, wParam, lParam);
 }
 
 int showReminder(const std::string& text, UINT flags, const char* title, HWND owner) {

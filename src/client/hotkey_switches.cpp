@@ -75,7 +75,7 @@ void updateKeyWatch() {
             gate.down = false;
             gate.answered = gate.presses;
         }
-        g_keyWatch = SetWindowsHookExA(WH_KEYBOARD_LL, watchKeys, GetModuleHandleA(nullptr), 0);
+        g_keyWatch = SetWindowsHookExW(WH_KEYBOARD_LL, watchKeys, GetModuleHandleW(nullptr), 0);
     } else if (!anyOn && g_keyWatch) {
         UnhookWindowsHookEx(g_keyWatch);
         g_keyWatch = nullptr;
@@ -121,7 +121,7 @@ void applySwitch(size_t index) {
         updateKeyWatch();
         return;
     }
-    SendMessageA(window.control(row.checkBox), BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageW(window.control(row.checkBox), BM_SETCHECK, BST_UNCHECKED, 0);
     showReminder(keyTakenMessage(row.keyName));
 }
 

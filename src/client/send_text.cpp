@@ -4,6 +4,7 @@
 #include "actions/input.h"
 #include "client/capture.h"
 #include "library/text_list.h"
+#include "win/gbk_wide.h"
 #include "win/input_box.h"
 #include "win/unique_handle.h"
 
@@ -43,8 +44,8 @@ bool pasteTextIntoWindow(HWND window, const std::string& text) {
         window = focusedWindowOfForeground();
     }
     if (!writeClipboardText(text)) return false;
-    PostMessageA(window, EM_SETSEL, 0, -1);
-    PostMessageA(window, WM_PASTE, 0, 0);
+    PostMessageW(window, EM_SETSEL, 0, -1);
+    PostMessageW(window, WM_PASTE, 0, 0);
     // The clipboard is left holding the text, not given back its earlier content.
     // The other thread handles the posted paste at a moment we cannot know (a sent
     // message would be handled before it, so none can mark it), and a standard edit
@@ -72,37 +73,55 @@ bool focusWindowAcrossThreads(HWND window) {
 
 void postKeyToWindow(HWND window, UINT key, int mode, bool system) {
     if (mode == 1) {
-        PostMessageA(window, WM_CHAR, key, 0);
+        PostMessageW(window, WM_CHAR, key, 0);
         return;
     }
-    if (mode != 4) PostMessageA(window, system ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 0);
-    if (mode != 3) PostMessageA(window, system ? WM_SYSKEYUP : WM_KEYUP, key, 0);
+    if (mode != 4) PostMessageW(window, system ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 0);
+    if (mode != 3) PostMessageW(window, system ? WM_SYSKEYUP : WM_KEYUP, key, 0);
 }
 
-bool writeClipboardText(const std::string& text) {
-    ClipboardGuard clipboard;
-    if (!clipboard.opened() || !EmptyClipboard()) return false;
-    UniqueHGlobal memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1));
+namespace {
+
+// Chinese (PRC): the locale whose code page, 936, is that of the CF_TEXT we give.
+constexpr LCID kGbkLocale = 0x0804;
+
+// Hands the clipboard a copy of the bytes in one format.
+bool putOnClipboard(UINT format, const void* bytes, size_t size) {
+    UniqueHGlobal memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
     if (!memory) return false;
     {
         GlobalLockGuard lock(memory.get());
         if (!lock.data()) return false;
-        std::memcpy(lock.data(), text.c_str(), text.size() + 1);
+        std::memcpy(lock.data(), bytes, size);
     }
-    if (!SetClipboardData(CF_TEXT, memory.get())) return false;
+    if (!SetClipboardData(format, memory.get())) return false;
     memory.release();  // the clipboard owns it now
     return true;
+}
+
+}  // namespace
+
+bool writeClipboardText(const std::string& text) {
+    const std::wstring wide = toWide(text);
+    ClipboardGuard clipboard;
+    if (!clipboard.opened() || !EmptyClipboard()) return false;
+    // Without CF_LOCALE Windows would make the Unicode text of a CF_TEXT with the
+    // code page of the keyboard layout active at the time; with our own Unicode
+    // text beside it nothing is converted at all.
+    return putOnClipboard(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t)) &&
+           putOnClipboard(CF_TEXT, text.c_str(), text.size() + 1) &&
+           putOnClipboard(CF_LOCALE, &kGbkLocale, sizeof kGbkLocale);
 }
 
 std::optional<std::string> readClipboardText() {
     ClipboardGuard clipboard;
     if (!clipboard.opened()) return std::nullopt;
-    HANDLE data = GetClipboardData(CF_TEXT);
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
     if (!data) return std::string();
     GlobalLockGuard lock(data);
     if (!lock.data()) return std::string();
-    const char* bytes = static_cast<const char*>(lock.data());
-    return std::string(bytes, strnlen(bytes, GlobalSize(data)));
+    const auto* units = static_cast<const wchar_t*>(lock.data());
+    return toGbk(std::wstring_view(units, wcsnlen(units, GlobalSize(data) / sizeof(wchar_t))));
 }
 
 }  // namespace vostrel

@@ -35,10 +35,14 @@ bool focusWindowAcrossThreads(HWND window);
 // system: WM_SYSKEYDOWN / WM_SYSKEYUP instead of WM_KEYDOWN / WM_KEYUP.
 void postKeyToWindow(HWND window, UINT key, int mode = 0, bool system = false);
 
-// CF_TEXT, with the clipboard opened by no window and retried briefly while
-// another program holds it.
+// The GBK text as CF_UNICODETEXT (converted with code page 936), and as CF_TEXT
+// in GBK marked Chinese (PRC) by CF_LOCALE: a reader of either format gets the
+// same characters, whatever the system's code page or the active keyboard
+// layout. The clipboard is opened by no window and retried briefly while another
+// program holds it.
 bool writeClipboardText(const std::string& text);
-// Nothing when the clipboard could not be opened; an empty text when it holds no text.
+// The clipboard's Unicode text in GBK. Nothing when the clipboard could not be
+// opened; an empty text when it holds no text.
 std::optional<std::string> readClipboardText();
 
 }  // namespace vostrel

@@ -1,5 +1,7 @@
 #include "client/window_queries.h"
 
+#include "win/gbk_wide.h"
+
 #include <cmath>
 
 namespace vostrel {
@@ -9,11 +11,12 @@ namespace {
 std::vector<WindowInfo> g_windowList;
 
 // Buffers are prefilled with spaces: a call that writes nothing yields them.
-std::string readIntoSpaces(HWND window, int capacity, int (WINAPI* read)(HWND, LPSTR, int)) {
-    std::string buffer(static_cast<size_t>(capacity), ' ');
-    buffer.push_back('\0');
+// Read wide and given in GBK: another program's title reads the same on any Windows.
+std::string readIntoSpaces(HWND window, int capacity, int (WINAPI* read)(HWND, LPWSTR, int)) {
+    std::wstring buffer(static_cast<size_t>(capacity), L' ');
+    buffer.push_back(L'\0');
     read(window, buffer.data(), capacity);
-    return std::string(buffer.c_str());
+    return toGbk(buffer.c_str());
 }
 
 BOOL CALLBACK gatherVisibleWindow(HWND window, LPARAM) {
@@ -30,9 +33,9 @@ BOOL CALLBACK gatherVisibleWindow(HWND window, LPARAM) {
 
 }  // namespace
 
-std::string windowTitle(HWND window) { return readIntoSpaces(window, 256, GetWindowTextA); }
+std::string windowTitle(HWND window) { return readIntoSpaces(window, 256, GetWindowTextW); }
 
-std::string windowClassName(HWND window) { return readIntoSpaces(window, 50, GetClassNameA); }
+std::string windowClassName(HWND window) { return readIntoSpaces(window, 50, GetClassNameW); }
 
 int enumerateVisibleWindows(std::vector<WindowInfo>& list) {
     std::vector<WindowInfo>& gathering = g_windowList;

@@ -48,4 +48,21 @@ size_t findAtCharacterStart(std::string_view text, std::string_view needle, size
     return std::string_view::npos;
 }
 
+std::string percentEncodeHighBytes(std::string_view address) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(address.size());
+    for (char c : address) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte < 0x7F) {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        }
+    }
+    return out;
+}
+
 }  // namespace vostrel

@@ -24,4 +24,8 @@ std::string trimSpaces(std::string_view text);
 // empty needle is found at 0.
 size_t findAtCharacterStart(std::string_view text, std::string_view needle, size_t from = 0);
 
+// An address with every byte above 0x7F, every control byte and the space as %XX
+// (upper-case hex); everything else, '%' included, as it is.
+std::string percentEncodeHighBytes(std::string_view address);
+
 }  // namespace vostrel

@@ -58,7 +58,37 @@ bool isDeviceName(std::string_view name) {
     return false;
 }
 
+// The same for a UTF-16 name; COM¹, COM², COM³ (and LPT) are devices too.
+bool isDeviceName(std::u16string_view name) {
+    std::u16string_view stem = name.substr(0, name.find(u'.'));
+    while (!stem.empty() && stem.back() == u' ') stem.remove_suffix(1);
+    std::string ascii;
+    for (char16_t c : stem) {
+        if (c == 0xB9 || c == 0xB2 || c == 0xB3) {
+            ascii += '1';  // a superscript digit names the port as the digit does
+        } else if (c < 0x80) {
+            ascii += static_cast<char>(c);
+        } else {
+            return false;
+        }
+    }
+    return isDeviceName(ascii);
+}
+
 }  // namespace
+
+bool isPlainFileName(std::u16string_view name) {
+    if (name.empty() || name.size() > 255) return false;
+    if (name.back() == u'.' || name.back() == u' ') return false;
+    for (char16_t c : name) {
+        if (c < 0x20 || c == 0x7F || (c >= 0xD800 && c <= 0xDFFF)) return false;
+        switch (c) {
+        case u'\\': case u'/': case u':': case u'*': case u'?': case u'"': case u'<': case u'>': case u'|':
+            return false;
+        }
+    }
+    return !isDeviceName(name);
+}
 
 bool isPlainFileName(std::string_view name) {
     if (name.empty() || name.size() > 255) return false;

@@ -45,5 +45,9 @@ bool isYes(std::string_view value);
 // none of the characters Windows forbids, no trailing dot or space (Windows would
 // drop them and write another name) and no device name such as CON or COM1.txt.
 bool isPlainFileName(std::string_view name);
+// The same rules for the name as Windows gets it, in UTF-16: what the wide path
+// holds is checked, not only the bytes it came from. A surrogate (a stray byte
+// carried through, or half of a character GBK never has) is no name either.
+bool isPlainFileName(std::u16string_view name);
 
 }  // namespace vostrel

@@ -3,6 +3,7 @@
 #include "core/text_record.h"
 #include "library/text_list.h"
 #include "remote/remote_list_view.h"
+#include "win/gbk_wide.h"
 #include "win/input_box.h"
 #include "win/unique_handle.h"
 
@@ -13,21 +14,27 @@
 namespace vostrel {
 namespace {
 
-std::string programFolder() {
-    char path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    size_t slash = folder.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
+std::wstring programFolder() {
+    // Longer than MAX_PATH is possible (a deep folder with long-path support on).
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return L".";
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
 }
 
-std::wstring wide(const std::string& text) {
-    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (length <= 0) return {};
-    std::wstring result(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, result.data(), length);
-    result.resize(static_cast<size_t>(length) - 1);
-    return result;
+// TODO(merge): the accessor's exact read.
+bool readCell(RemoteListView& view, int row, int column, std::string& text, int* image = nullptr,
+              int* data = nullptr) {
+    view.getFullItemText(row, column, text, image, data);
+    return true;
 }
 
 bool writeAll(HANDLE file, std::string_view bytes) {
@@ -42,19 +49,19 @@ bool writeAll(HANDLE file, std::string_view bytes) {
 
 }  // namespace
 
-std::string libraryPath(const std::string& name) { return programFolder() + "/" + name; }
+std::wstring libraryPath(const std::wstring& name) { return programFolder() + L"/" + name; }
 
 namespace {
 
 // The library at path into the list. A file that cannot be read leaves the list as
 // it is and says so, except the default library when it is simply not there.
-void loadLibraryFrom(const std::string& path, bool absenceIsQuiet) {
+void loadLibraryFrom(const std::wstring& path, bool absenceIsQuiet) {
     std::optional<std::string> bytes = readWholeFile(path);
     if (!bytes) {
         // A library that is there but cannot be read must not pass for an empty
         // one: the next save would overwrite it.
-        if (!absenceIsQuiet || GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            showMessage(library::kLoadFailed + path + library::kLoadFailedListKept, library::kLoadTitle);
+        if (!absenceIsQuiet || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            showMessage(library::kLoadFailed + toGbk(path) + library::kLoadFailedListKept, library::kLoadTitle);
         }
         return;
     }
@@ -63,25 +70,31 @@ void loadLibraryFrom(const std::string& path, bool absenceIsQuiet) {
 
 }  // namespace
 
-void loadDefaultTextLibrary() { loadLibraryFrom(libraryPath(library::kDefaultFileName), true); }
+void loadDefaultTextLibrary() { loadLibraryFrom(libraryPath(toWide(library::kDefaultFileName)), true); }
 
 void loadTextLibrary() {
-    std::optional<std::string> name = inputBox(library::kLoadPrompt, library::kLoadTitle);
+    std::optional<std::wstring> name = inputBox(library::kLoadPrompt, library::kLoadTitle);
     if (name) loadLibraryFrom(libraryPath(*name), false);
 }
 
 void saveTextLibrary() {
-    std::optional<std::string> name = inputBox(library::kSavePrompt, library::kSaveTitle);
+    std::optional<std::wstring> name = inputBox(library::kSavePrompt, library::kSaveTitle);
     if (!name) return;
-    std::string path = libraryPath(*name);
-    if (!writeListToFile(textList(), path)) {
-        showMessage(library::kSaveFailed + path + library::kSaveFailedFileKept, library::kSaveTitle);
+    std::wstring path = libraryPath(*name);
+    SaveResult result = writeListToFile(textList(), path);
+    if (result.rowOutsideGbk >= 0) {
+        showMessage(library::kSaveOutsideGbkRow + std::to_string(result.rowOutsideGbk + 1) +
+                        library::kSaveOutsideGbkRest + library::kSaveFailedFileKept,
+                    library::kSaveTitle);
+    } else if (!result.saved) {
+        showMessage(library::kSaveFailed + toGbk(path) + library::kSaveFailedFileKept, library::kSaveTitle);
     }
 }
 
-bool writeListToFile(HWND list, const std::string& path) {
+SaveResult writeListToFile(HWND list, const std::wstring& path) {
+    SaveResult result;
     RemoteListView view;
-    if (!view.attach(list)) return false;
+    if (!view.attach(list)) return result;
     int columns = view.getColumnCount();
     int rows = view.getItemCount();
     // The records are made as the cells are read, with no copy of the rows between.
@@ -92,53 +105,60 @@ bool writeListToFile(HWND list, const std::string& path) {
         // a double-byte character there. The image and the item data come with the
         // title, in one exchange.
         int image = -1, data = 0;
-        view.getFullItemText(r, 0, cell, &image, &data);
+        bool exact = readCell(view, r, 0, cell, &image, &data);
         appendTextRecord(bytes, true, image, data, cell);
         for (int c = 1; c < columns; ++c) {
-            view.getFullItemText(r, c, cell);
+            exact = readCell(view, r, c, cell) && exact;
             appendTextRecord(bytes, false, -1, 0, cell);
         }
+        if (!exact) {
+            result.rowOutsideGbk = r;
+            return result;
+        }
     }
-    return replaceFileContents(path, bytes);
+    result.saved = replaceFileContents(path, bytes);
+    return result;
 }
 
 void readListFromBytes(HWND list, std::string_view bytes) {
     // An image index counts only when the list has an image list that holds it.
-    auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
     int imageCount = images ? ImageList_GetImageCount(images) : 0;
 
     // Redraw off: a large library would otherwise repaint the list on every row.
-    // The texts go to the list straight from the bytes, where each is followed by
-    // its NUL, without a copy of the rows in between.
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    // Each text goes to the list as it is read, with no copy of the rows between.
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    std::wstring text;
     int rowCounter = 0;
     int row = -1;  // the last row started; none before the first row start
     int column = 0;
     TextRecordView record;
     for (size_t at = 0; (at = nextTextRecord(bytes, at, record)) != std::string_view::npos;) {
         if (record.startsRow) {
-            LVITEMA item{};
+            text = toWide(record.text);
+            LVITEMW item{};
             item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_INDENT;
             item.iItem = rowCounter++;
-            item.pszText = const_cast<char*>(record.text.data());
+            item.pszText = text.data();
             item.iImage = record.image >= 0 && record.image < imageCount ? record.image : -1;
             item.lParam = record.data;
-            row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+            row = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
             column = 0;
         } else if (row >= 0) {
-            LVITEMA cell{};
+            text = toWide(record.text);
+            LVITEMW cell{};
             cell.iSubItem = ++column;
-            cell.pszText = const_cast<char*>(record.text.data());
-            SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&cell));
+            cell.pszText = text.data();
+            SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&cell));
         }
     }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
 }
 
-std::optional<std::string> readWholeFile(const std::string& path) {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+std::optional<std::string> readWholeFile(const std::wstring& path) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
     LARGE_INTEGER size{};
@@ -158,17 +178,17 @@ std::optional<std::string> readWholeFile(const std::string& path) {
     return bytes;
 }
 
-bool replaceFileContents(const std::string& path, std::string_view bytes) {
+bool replaceFileContents(const std::wstring& path, std::string_view bytes) {
     // Named after the library, so that what a save killed part-way left behind is
     // known and goes at the next save of it (CREATE_ALWAYS replaces it).
-    const std::string temporary = path + library::kSavingSuffix;
-    auto removeTemporary = scopeExit([&] { DeleteFileA(temporary.c_str()); });
+    const std::wstring temporary = path + toWide(library::kSavingSuffix);
+    auto removeTemporary = scopeExit([&] { DeleteFileW(temporary.c_str()); });
     {
-        UniqueFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+        UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                     nullptr));
         if (!file || !writeAll(file.get(), bytes) || !FlushFileBuffers(file.get())) return false;
     }
-    if (!MoveFileExW(wide(temporary).c_str(), wide(path).c_str(),
+    if (!MoveFileExW(temporary.c_str(), path.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return false;
     }

@@ -23,6 +23,9 @@ constexpr char kLoadFailed[] = "读取失败:无法读取文件 ";
 constexpr char kLoadFailedListKept[] = "\r\n列表没有改动";
 constexpr char kSaveFailed[] = "保存失败:无法写入文件 ";
 constexpr char kSaveFailedFileKept[] = "\r\n原来的文件没有改动";
+// Followed by the row's number (1-based), then the rest.
+constexpr char kSaveOutsideGbkRow[] = "保存失败:第 ";
+constexpr char kSaveOutsideGbkRest[] = " 行有GBK编码无法保存的字符,请修改这一行后再保存";
 // A library of 100,000 texts is about 30 MB; a larger file is no library.
 constexpr long long kMaxFileBytes = 64ll * 1024 * 1024;
 }  // namespace library
@@ -37,23 +40,31 @@ void loadTextLibrary();
 void saveTextLibrary();
 
 // Program folder + "/" + name: the user's entry is always a name in that folder.
-std::string libraryPath(const std::string& name);
+// Paths are wide: a folder or a name may hold any character, whatever the
+// system's code page.
+std::wstring libraryPath(const std::wstring& name);
+
+// What a save did. A row whose text GBK cannot hold is never written with '?'
+// in its place: the file stays as it was and the row is named.
+struct SaveResult {
+    bool saved = false;
+    int rowOutsideGbk = -1;  // 0-based row of the first such text, or -1
+};
 
 // Replaces the file with the list's rows through a temporary file in the same
-// folder, so that a failure part-way leaves the old file whole. True when the
-// file now holds the list.
-bool writeListToFile(HWND list, const std::string& path);
+// folder, so that a failure part-way leaves the old file whole.
+SaveResult writeListToFile(HWND list, const std::wstring& path);
 
 // Replaces every row of the list by the rows the bytes describe.
 void readListFromBytes(HWND list, std::string_view bytes);
 
 // The whole file; nothing when it cannot be opened or read, or is larger than
 // library::kMaxFileBytes (an empty file is an empty text).
-std::optional<std::string> readWholeFile(const std::string& path);
+std::optional<std::string> readWholeFile(const std::wstring& path);
 
 // Writes the bytes to a temporary file beside the target (its name + ".saving"),
 // flushes it and renames it over the target. On failure the target is as it was and the temporary file
 // is gone.
-bool replaceFileContents(const std::string& path, std::string_view bytes);
+bool replaceFileContents(const std::wstring& path, std::string_view bytes);
 
 }  // namespace vostrel

@@ -1,7 +1,7 @@
 #include "update/download.h"
 
+#include "win/gbk_wide.h"
 #include "win/http_address.h"
-
 #include "win/unique_handle.h"
 
 #include <wininet.h>
@@ -22,7 +22,7 @@ struct DownloadNoticeRecord {
 
 struct Transfer {
     DownloadTask task;
-    std::string temporaryPath;  // beside the destination, renamed into place when complete
+    std::wstring temporaryPath;  // beside the destination, renamed into place when complete
     HWND noticeWindow = nullptr;
     std::shared_ptr<std::atomic<std::int64_t>> allTransfersBytes;
     std::atomic<bool> stopRequested{false};
@@ -41,7 +41,7 @@ struct Transfer {
 
 namespace {
 
-constexpr char kNoticeWindowClass[] = "VostrelDownloadNotices";
+constexpr wchar_t kNoticeWindowClass[] = L"VostrelDownloadNotices";
 constexpr UINT kNoticesQueuedMessage = WM_APP + 1;
 // Bytes asked of one InternetReadFile. It returns only when the block is full or
 // the data ends, so a larger block would leave the counters still on a slow line;
@@ -53,7 +53,7 @@ void post(Transfer& t, int code, std::int64_t value) {
         std::lock_guard<std::mutex> guard(t.lock);
         t.notices.push_back({code, value});
     }
-    PostMessageA(t.noticeWindow, kNoticesQueuedMessage, 0, 0);
+    PostMessageW(t.noticeWindow, kNoticesQueuedMessage, 0, 0);
 }
 
 void closeHandles(Transfer& t) {
@@ -67,18 +67,18 @@ void closeHandles(Transfer& t) {
 // end is the last chunk, which a broken connection cannot fake. A body that ends
 // where the connection closes may have been cut anywhere.
 bool isChunked(HINTERNET request) {
-    char text[32] = {};
+    wchar_t text[32] = {};
     DWORD size = sizeof text;
-    return HttpQueryInfoA(request, HTTP_QUERY_TRANSFER_ENCODING, text, &size, nullptr) &&
-           _stricmp(text, "chunked") == 0;
+    return HttpQueryInfoW(request, HTTP_QUERY_TRANSFER_ENCODING, text, &size, nullptr) &&
+           _wcsicmp(text, L"chunked") == 0;
 }
 
 std::int64_t queryContentLength(HINTERNET request) {
-    char text[32] = {};
+    wchar_t text[32] = {};
     DWORD size = sizeof text;
-    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return -1;
-    char* end = nullptr;
-    long long length = std::strtoll(text, &end, 10);
+    if (!HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return -1;
+    wchar_t* end = nullptr;
+    long long length = std::wcstoll(text, &end, 10);
     return (end != text && length >= 0) ? length : -1;
 }
 
@@ -94,8 +94,8 @@ bool writeAll(HANDLE file, const std::vector<char>& bytes, size_t count) {
     return true;
 }
 
-bool endsWithExe(const std::string& path) {
-    return path.size() >= 4 && _stricmp(path.c_str() + path.size() - 4, ".exe") == 0;
+bool endsWithExe(const std::wstring& path) {
+    return path.size() >= 4 && _wcsicmp(path.c_str() + path.size() - 4, L".exe") == 0;
 }
 
 bool readAt(HANDLE file, std::int64_t offset, char* bytes, DWORD count) {
@@ -109,8 +109,8 @@ bool readAt(HANDLE file, std::int64_t offset, char* bytes, DWORD count) {
 // A Windows program starts with "MZ", and the 32-bit value at 0x3C of that
 // header tells where its "PE\0\0" header lies. A captive portal's page, an
 // error text or a cut file has neither.
-bool holdsWindowsProgram(const std::string& path) {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+bool holdsWindowsProgram(const std::wstring& path) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     unsigned char header[64] = {};
     if (!file || !readAt(file.get(), 0, reinterpret_cast<char*>(header), sizeof header)) return false;
@@ -125,14 +125,14 @@ bool holdsWindowsProgram(const std::string& path) {
 // cannot be replaced, but it can be renamed: it goes aside first, and comes back
 // when the new one cannot be moved in. A file left aside by an earlier update
 // goes now, so that one found aside later is this update's.
-bool moveIntoPlace(const std::string& temporary, const std::string& destination) {
+bool moveIntoPlace(const std::wstring& temporary, const std::wstring& destination) {
     constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    std::string aside = previousVersionPath(destination);
-    DeleteFileA(aside.c_str());
-    if (MoveFileExA(temporary.c_str(), destination.c_str(), kReplace)) return true;
-    if (!MoveFileExA(destination.c_str(), aside.c_str(), kReplace)) return false;
-    if (MoveFileExA(temporary.c_str(), destination.c_str(), kReplace)) return true;
-    MoveFileExA(aside.c_str(), destination.c_str(), kReplace);
+    std::wstring aside = previousVersionPath(destination);
+    DeleteFileW(aside.c_str());
+    if (MoveFileExW(temporary.c_str(), destination.c_str(), kReplace)) return true;
+    if (!MoveFileExW(destination.c_str(), aside.c_str(), kReplace)) return false;
+    if (MoveFileExW(temporary.c_str(), destination.c_str(), kReplace)) return true;
+    MoveFileExW(aside.c_str(), destination.c_str(), kReplace);
     return false;
 }
 
@@ -154,7 +154,7 @@ Opened openRequest(Transfer& t) {
     HttpAddress address;
     if (!splitHttpAddress(task.sourceAddress, address)) return Opened{nullptr, 0};
 
-    HINTERNET session = InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    HINTERNET session = InternetOpenW(toWide(kUserAgent).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!session) return Opened{nullptr, 0};
     {
         std::lock_guard<std::mutex> guard(t.lock);
@@ -169,13 +169,14 @@ Opened openRequest(Transfer& t) {
     DWORD connect = static_cast<DWORD>(task.connectTimeoutMs), send = static_cast<DWORD>(task.sendTimeoutMs),
           receive = static_cast<DWORD>(task.receiveTimeoutMs), retries = static_cast<DWORD>(task.connectRetries);
     auto setTimeOuts = [&](HINTERNET handle) {
-        InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
-        InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
-        InternetSetOptionA(handle, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof send);
-        InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
+        InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
+        InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
+        InternetSetOptionW(handle, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof send);
+        InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
     };
     setTimeOuts(session);
-    HINTERNET connection = InternetConnectA(session, address.host.c_str(), address.port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+    HINTERNET connection = InternetConnectW(session, toWide(address.host).c_str(), address.port, nullptr, nullptr,
+                                            INTERNET_SERVICE_HTTP, 0, 0);
     if (!connection) return Opened{nullptr, 0};
     {
         std::lock_guard<std::mutex> guard(t.lock);
@@ -188,7 +189,8 @@ Opened openRequest(Transfer& t) {
     setTimeOuts(connection);
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES |
                   INTERNET_FLAG_NO_AUTH | (address.secure ? INTERNET_FLAG_SECURE : 0);
-    HINTERNET request = HttpOpenRequestA(connection, "GET", address.object.c_str(), nullptr, nullptr, nullptr, flags, 0);
+    HINTERNET request =
+        HttpOpenRequestW(connection, L"GET", toWide(address.object).c_str(), nullptr, nullptr, nullptr, flags, 0);
     {
         std::lock_guard<std::mutex> guard(t.lock);
         if (request && !t.session) {
@@ -200,8 +202,8 @@ Opened openRequest(Transfer& t) {
     if (!request) return Opened{nullptr, 0};
     setTimeOuts(request);
     DWORD readBuffer = static_cast<DWORD>(task.readBufferSize);
-    InternetSetOptionA(request, INTERNET_OPTION_READ_BUFFER_SIZE, &readBuffer, sizeof readBuffer);
-    if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) return Opened{nullptr, 0};
+    InternetSetOptionW(request, INTERNET_OPTION_READ_BUFFER_SIZE, &readBuffer, sizeof readBuffer);
+    if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0)) return Opened{nullptr, 0};
     return Opened{request, std::nullopt};
 }
 
@@ -210,9 +212,9 @@ Opened openRequest(Transfer& t) {
 std::optional<std::int64_t> receiveIntoFile(Transfer& t, HINTERNET request, std::int64_t length,
                                             std::int64_t& received) {
     const DownloadTask& task = t.task;
-    const std::string& temporary = t.temporaryPath;
+    const std::wstring& temporary = t.temporaryPath;
     // Shared for deletion: a stop that cannot wait for this thread removes the file.
-    UniqueFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+    UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return 0;
 
@@ -254,7 +256,7 @@ std::optional<std::int64_t> receiveIntoFile(Transfer& t, HINTERNET request, std:
         refused = downloadFailure::kBroken;
     }
     // A later transfer to the same destination may own the name by now.
-    if (refused && !t.abandoned) DeleteFileA(temporary.c_str());
+    if (refused && !t.abandoned) DeleteFileW(temporary.c_str());
     return refused;
 }
 
@@ -270,7 +272,7 @@ void transferFile(Transfer& t) {
     HINTERNET request = opened.request;
 
     DWORD status = 0, statusSize = sizeof status;
-    HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize, nullptr);
+    HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize, nullptr);
     if (status != HTTP_STATUS_OK) return failed(status);
     std::int64_t length = queryContentLength(request);
     if (length < 0 && !isChunked(request)) return failed(downloadFailure::kBroken);
@@ -294,39 +296,39 @@ DWORD WINAPI transferThread(void* parameter) {
 
 LRESULT CALLBACK noticeWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == kNoticesQueuedMessage) {
-        if (auto* downloader = reinterpret_cast<Downloader*>(GetWindowLongPtrA(window, GWLP_USERDATA))) {
+        if (auto* downloader = reinterpret_cast<Downloader*>(GetWindowLongPtrW(window, GWLP_USERDATA))) {
             downloader->deliverNotices();
         }
         return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 HWND createNoticeWindow(Downloader* downloader) {
     static bool registered = false;
     if (!registered) {
-        WNDCLASSA cls{};
+        WNDCLASSW cls{};
         cls.lpfnWndProc = noticeWindowProcedure;
-        cls.hInstance = GetModuleHandleA(nullptr);
+        cls.hInstance = GetModuleHandleW(nullptr);
         cls.lpszClassName = kNoticeWindowClass;
-        registered = RegisterClassA(&cls) != 0;
+        registered = RegisterClassW(&cls) != 0;
     }
-    HWND window = CreateWindowExA(0, kNoticeWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-    if (window) SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(downloader));
+    HWND window = CreateWindowExW(0, kNoticeWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    if (window) SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(downloader));
     return window;
 }
 
 }  // namespace
 
-std::string previousVersionPath(const std::string& destination) { return destination + ".old"; }
+std::wstring previousVersionPath(const std::wstring& destination) { return destination + L".old"; }
 
 Downloader::Downloader() : allTransfersBytes_(std::make_shared<std::atomic<std::int64_t>>(0)) {}
 
 Downloader::~Downloader() {
     close();
     if (noticeWindow_) {
-        SetWindowLongPtrA(noticeWindow_, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(noticeWindow_, GWLP_USERDATA, 0);
         DestroyWindow(noticeWindow_);
     }
 }
@@ -339,7 +341,7 @@ bool Downloader::start(const DownloadTask& task) {
 
     auto transfer = std::make_shared<Transfer>();
     transfer->task = task;
-    transfer->temporaryPath = task.destinationPath + ".download";
+    transfer->temporaryPath = task.destinationPath + L".download";
     transfer->noticeWindow = noticeWindow_;
     transfer->allTransfersBytes = allTransfersBytes_;
     auto* threadReference = new std::shared_ptr<Transfer>(transfer);
@@ -374,7 +376,7 @@ void Downloader::close() {
     // its half-written file goes now rather than when the receive gives up.
     if (waited == WAIT_TIMEOUT) {
         transfer->abandoned = true;
-        DeleteFileA(transfer->temporaryPath.c_str());
+        DeleteFileW(transfer->temporaryPath.c_str());
     }
 }
 

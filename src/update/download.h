@@ -31,12 +31,12 @@ constexpr int kFinished = 4;  // the file is complete at the destination path
 
 // Where the file a download replaces is kept when it cannot simply be replaced
 // (the file of a running program): beside it, ".old" added.
-std::string previousVersionPath(const std::string& destination);
+std::wstring previousVersionPath(const std::wstring& destination);
 
 // One request to the download component.
 struct DownloadTask {
-    std::string sourceAddress;
-    std::string destinationPath;
+    std::string sourceAddress;     // GBK as the page gives it; bytes above 0x7F go as %XX
+    std::wstring destinationPath;
     int connectTimeoutMs = 5000;
     int sendTimeoutMs = 5000;
     int receiveTimeoutMs = 10000;

@@ -3,6 +3,7 @@
 #include "core/update_page.h"
 #include "update/update_state.h"
 #include "update/update_window.h"
+#include "win/gbk_wide.h"
 #include "win/http_address.h"
 #include "win/input_box.h"
 #include "win/message_loop.h"
@@ -30,7 +31,7 @@ struct PageRead {
     std::string address;
     std::string body;  // complete once `done` is set
     std::atomic<bool> abandoned{false};
-    UniqueHandle done{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    UniqueHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 // The body read so far holds all that counts of the page: the section's end
@@ -46,22 +47,22 @@ std::string fetchPage(const std::string& address, const std::atomic<bool>& aband
     HttpAddress parts;
     if (!splitHttpAddress(address, parts)) return {};
 
-    UniqueHInternet session(InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    UniqueHInternet session(InternetOpenW(toWide(kUserAgent).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) return {};
     // An abandoned read ends by itself soon after the deadline.
     DWORD timeout = kPageDeadlineMs;
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
-        InternetSetOptionA(session.get(), option, &timeout, sizeof timeout);
+        InternetSetOptionW(session.get(), option, &timeout, sizeof timeout);
     }
-    UniqueHInternet connection(InternetConnectA(session.get(), parts.host.c_str(), parts.port, nullptr, nullptr,
-                                                INTERNET_SERVICE_HTTP, 0, 0));
+    UniqueHInternet connection(InternetConnectW(session.get(), toWide(parts.host).c_str(), parts.port, nullptr,
+                                                nullptr, INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) return {};
-    const char* accept[] = {"*/*", nullptr};
+    const wchar_t* accept[] = {L"*/*", nullptr};
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI;
     if (parts.secure) flags |= INTERNET_FLAG_SECURE;
     UniqueHInternet request(
-        HttpOpenRequestA(connection.get(), "GET", parts.object.c_str(), "HTTP/1.0", nullptr, accept, flags, 0));
-    if (!request || !HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) return {};
+        HttpOpenRequestW(connection.get(), L"GET", toWide(parts.object).c_str(), L"HTTP/1.0", nullptr, accept, flags, 0));
+    if (!request || !HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) return {};
 
     std::string body;
     std::vector<char> block(8192);
@@ -124,7 +125,7 @@ void checkForUpdate() {
         // end has asked the loop to quit: a message box would end at once on that
         // request. It waits until the user has answered.
         MSG quit{};
-        bool quitting = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+        bool quitting = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
         int answer = showMessage("当前程序已经有更新版本,是否更新", "助手版本更新提示：", MB_YESNO | MB_TASKMODAL);
         if (answer == IDYES) openUpdateWindow();
         if (quitting) PostQuitMessage(static_cast<int>(quit.wParam));

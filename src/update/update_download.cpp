@@ -8,6 +8,7 @@
 #include "update/update_check.h"
 #include "update/update_state.h"
 #include "update/update_window.h"
+#include "win/gbk_wide.h"
 #include "win/unique_handle.h"
 #include "win/window.h"
 
@@ -18,10 +19,14 @@
 namespace vostrel {
 namespace {
 
-std::string currentFolder() {
-    char folder[MAX_PATH] = {};
-    DWORD length = GetCurrentDirectoryA(MAX_PATH, folder);
-    return (length > 0 && length < MAX_PATH) ? std::string(folder, length) : std::string(".");
+std::wstring currentFolder() {
+    DWORD needed = GetCurrentDirectoryW(0, nullptr);
+    if (needed == 0) return L".";
+    std::wstring folder(needed, L'\0');
+    DWORD length = GetCurrentDirectoryW(needed, folder.data());
+    if (length == 0 || length >= needed) return L".";
+    folder.resize(length);
+    return folder;
 }
 
 // While a download runs 按钮1 lies below the window's bottom edge, where nobody
@@ -57,13 +62,16 @@ void showFailure(const std::string& text) {
 }
 
 // The page names the file that the download replaces and then starts: it may
-// never be the text library, which a download would overwrite.
+// never be the text library, which a download would overwrite. The name must be
+// plain both as the page's bytes and as the wide name Windows gets.
 bool isUpdatableName(const std::string& name) {
-    return isPlainFileName(name) && _stricmp(name.c_str(), library::kDefaultFileName) != 0;
+    std::wstring wide = toWide(name);
+    return isPlainFileName(name) && isPlainFileName(std::u16string(wide.begin(), wide.end())) &&
+           _wcsicmp(wide.c_str(), toWide(library::kDefaultFileName).c_str()) != 0;
 }
 
-bool isFile(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+bool isFile(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -73,7 +81,7 @@ void onUpdateWindowCreated() {
     // Posted: the main window closes when the messages are next handled, and the
     // update window, owned by nobody, lives on.
     // When the question follows a forced update, the main window is gone already.
-    if (HWND main = mainWindow().handle()) PostMessageA(main, WM_CLOSE, 0, 0);
+    if (HWND main = mainWindow().handle()) PostMessageW(main, WM_CLOSE, 0, 0);
     readDownloadKeys(readUpdatePage(), updateState().updateInfo);
     startUpdateDownload();
 }
@@ -87,11 +95,11 @@ void startUpdateDownload() {
     UpdateState& state = updateState();
     DownloadTask& task = state.downloadTask;
     const std::string& programName = state.updateInfo.programName;
-    std::string folder = currentFolder();
+    std::wstring folder = currentFolder();
     // The component's defaults (timeouts, buffers, retries) are the update's.
     task = DownloadTask{};
     task.sourceAddress = trimSpaces(state.updateInfo.updateAddress);
-    task.destinationPath = folder + (folder.back() == '\\' ? "" : "\\") + programName;
+    task.destinationPath = folder + (folder.back() == L'\\' ? L"" : L"\\") + toWide(programName);
     task.notify = onDownloadNotice;
 
     // The name is written in the current folder and then started: a path, a drive
@@ -118,7 +126,7 @@ void showDownloadProgress() {
     ProgressLabels labels = formatProgress(sample);
 
     window->setText("下载进度", labels.progress);
-    SendMessageA(window->control("进度条"), PBM_SETPOS, static_cast<WPARAM>(labels.barPosition), 0);
+    SendMessageW(window->control("进度条"), PBM_SETPOS, static_cast<WPARAM>(labels.barPosition), 0);
     window->setText("下载速度", labels.speed);
     window->setText("已经下载", labels.downloaded);
     window->setText("已用时间", labels.elapsed);
@@ -143,13 +151,13 @@ void onDownloadNotice(int code, std::int64_t value) {
     }
 }
 
-bool startNewProgram(const std::string& path) {
-    STARTUPINFOA startup{sizeof startup};
+bool startNewProgram(const std::wstring& path) {
+    STARTUPINFOW startup{sizeof startup};
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
-    std::string commandLine = "\"" + path + "\"";
-    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    std::wstring commandLine = L"\"" + path + L"\"";
+    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
         return false;
     }
@@ -159,14 +167,14 @@ bool startNewProgram(const std::string& path) {
     return true;
 }
 
-int startNewProgramWhenPresent(const std::string& path, int checks) {
+int startNewProgramWhenPresent(const std::wstring& path, int checks) {
     for (int check = 1; check <= checks; ++check) {
         if (isFile(path)) {
             // A new file that cannot start gives its place back to the one the
             // download moved aside (this running program's own file, say).
-            std::string aside = previousVersionPath(path);
+            std::wstring aside = previousVersionPath(path);
             if (!startNewProgram(path) && isFile(aside)) {
-                MoveFileExA(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+                MoveFileExW(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
             }
             return check;
         }

@@ -14,12 +14,12 @@ void onDownloadNotice(int code, std::int64_t value);
 // Starts the program at path in a normal window, waits up to 1 s for it to be
 // ready for input and lets it run on. The path is the application name, so a
 // folder with spaces cannot make another program run.
-bool startNewProgram(const std::string& path);
+bool startNewProgram(const std::wstring& path);
 
 // Checks for the file up to `checks` times, 500 ms apart while handling messages,
 // and starts it once it is there; when it cannot start, the file the download
 // moved aside for it takes its place again. Returns the number of the check that
 // found it, 0 when none did.
-int startNewProgramWhenPresent(const std::string& path, int checks = 99);
+int startNewProgramWhenPresent(const std::wstring& path, int checks = 99);
 
 }  // namespace vostrel

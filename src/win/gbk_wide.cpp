@@ -78,7 +78,7 @@ bool appendGbk(std::string& out, const GbkTables& t, wchar_t c) {
     return true;
 }
 
-bool convert(std::wstring_view text, std::string& gbk, std::wstring* firstMissing) {
+bool convert(std::wstring_view text, std::string& gbk, char32_t* firstMissing) {
     const GbkTables& t = tables();
     gbk.clear();
     gbk.reserve(text.size() * 2);
@@ -90,13 +90,13 @@ bool convert(std::wstring_view text, std::string& gbk, std::wstring* firstMissin
         if (pair) {
             // Beyond the Basic Multilingual Plane: never in GBK.
             gbk += '?';
-            if (exact && firstMissing) firstMissing->assign(text.substr(i, 2));
+            if (exact && firstMissing) *firstMissing = 0x10000 + ((c - 0xD800u) << 10) + (text[i + 1] - 0xDC00u);
             exact = false;
             ++i;
             continue;
         }
         if (!appendGbk(gbk, t, c)) {
-            if (exact && firstMissing) firstMissing->assign(1, c);
+            if (exact && firstMissing) *firstMissing = c;
             exact = false;
         }
     }
@@ -138,9 +138,9 @@ std::string toGbk(std::wstring_view text) {
 
 bool toGbkExactly(std::wstring_view text, std::string& gbk) { return convert(text, gbk, nullptr); }
 
-std::wstring firstCharacterOutsideGbk(std::wstring_view text) {
+char32_t firstCharacterOutsideGbk(std::wstring_view text) {
     std::string ignored;
-    std::wstring missing;
+    char32_t missing = 0;
     convert(text, ignored, &missing);
     return missing;
 }

@@ -27,8 +27,8 @@ std::string toGbk(std::wstring_view text);
 // user typed is silently lost.
 bool toGbkExactly(std::wstring_view text, std::string& gbk);
 
-// The first character of text that GBK cannot hold, as UTF-16 (one unit or a
-// surrogate pair); empty when every character has a GBK form.
-std::wstring firstCharacterOutsideGbk(std::wstring_view text);
+// The code point of the first character of text that GBK cannot hold; 0 when
+// every character has a GBK form.
+char32_t firstCharacterOutsideGbk(std::wstring_view text);
 
 }  // namespace vostrel

@@ -1,21 +1,29 @@
 #include "win/http_address.h"
 
+#include "core/gbk_text.h"
+#include "win/gbk_wide.h"
+
+#include <iterator>
+
 namespace vostrel {
 
 bool splitHttpAddress(const std::string& address, HttpAddress& out) {
-    char host[256] = {}, path[2048] = {}, extra[2048] = {};
-    URL_COMPONENTSA parts{sizeof parts};
+    wchar_t host[256] = {}, path[2048] = {}, extra[2048] = {};
+    URL_COMPONENTSW parts{sizeof parts};
     parts.lpszHostName = host;
-    parts.dwHostNameLength = sizeof host;
+    parts.dwHostNameLength = static_cast<DWORD>(std::size(host));
     parts.lpszUrlPath = path;
-    parts.dwUrlPathLength = sizeof path;
+    parts.dwUrlPathLength = static_cast<DWORD>(std::size(path));
     parts.lpszExtraInfo = extra;
-    parts.dwExtraInfoLength = sizeof extra;
-    if (!InternetCrackUrlA(address.c_str(), 0, 0, &parts)) return false;
+    parts.dwExtraInfoLength = static_cast<DWORD>(std::size(extra));
+    // A name from the page may hold GBK bytes: they travel as %XX, the same bytes a
+    // server gets from a Chinese Windows, and the address is plain ASCII from here on.
+    std::wstring escaped = toWide(percentEncodeHighBytes(address));
+    if (!InternetCrackUrlW(escaped.c_str(), 0, 0, &parts)) return false;
     if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
-    out.host = host;
+    out.host = toGbk(host);
     out.port = parts.nPort;
-    out.object = std::string(path[0] ? path : "/") + extra;
+    out.object = toGbk(path[0] ? path : L"/") + toGbk(extra);
     out.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
     return true;
 }

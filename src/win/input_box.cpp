@@ -1,5 +1,6 @@
 #include "win/input_box.h"
 
+#include "win/gbk_wide.h"
 #include "win/window.h"
 
 #include <windows.h>
@@ -11,7 +12,7 @@ struct InputBoxState {
     const std::string* prompt;
     const std::string* title;
     const std::string* initialText;
-    std::string entered;
+    std::wstring entered;
 };
 
 // Client-area layout in pixels: the prompt with the buttons on its right, the
@@ -22,48 +23,44 @@ constexpr RECT kOkRect{280, 10, 350, 34};
 constexpr RECT kCancelRect{280, 42, 350, 66};
 constexpr RECT kEditRect{10, 84, 350, 106};
 
-HWND addControl(HWND dialog, DWORD exStyle, const char* className, const char* caption, DWORD style,
+HWND addControl(HWND dialog, DWORD exStyle, const wchar_t* className, const std::string& caption, DWORD style,
                 const RECT& r, int id) {
-    HWND c = CreateWindowExA(exStyle, className, caption, WS_CHILD | WS_VISIBLE | style, r.left, r.top,
+    HWND c = CreateWindowExW(exStyle, className, toWide(caption).c_str(), WS_CHILD | WS_VISIBLE | style, r.left, r.top,
                              r.right - r.left, r.bottom - r.top, dialog,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont()), FALSE);
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont()), FALSE);
     return c;
 }
 
 void layOut(HWND dialog, const InputBoxState& state) {
-    SetWindowTextA(dialog, state.title->c_str());
-    addControl(dialog, 0, "STATIC", state.prompt->c_str(), SS_LEFT, kPromptRect, kInputBoxPromptId);
-    addControl(dialog, 0, "BUTTON", "确定", BS_DEFPUSHBUTTON | WS_TABSTOP, kOkRect, IDOK);
-    addControl(dialog, 0, "BUTTON", "取消", BS_PUSHBUTTON | WS_TABSTOP, kCancelRect, IDCANCEL);
-    HWND edit = addControl(dialog, WS_EX_CLIENTEDGE, "EDIT", state.initialText->c_str(),
+    SetWindowTextW(dialog, toWide(*state.title).c_str());
+    addControl(dialog, 0, L"STATIC", *state.prompt, SS_LEFT, kPromptRect, kInputBoxPromptId);
+    addControl(dialog, 0, L"BUTTON", "确定", BS_DEFPUSHBUTTON | WS_TABSTOP, kOkRect, IDOK);
+    addControl(dialog, 0, L"BUTTON", "取消", BS_PUSHBUTTON | WS_TABSTOP, kCancelRect, IDCANCEL);
+    HWND edit = addControl(dialog, WS_EX_CLIENTEDGE, L"EDIT", *state.initialText,
                            ES_AUTOHSCROLL | WS_TABSTOP, kEditRect, kInputBoxEditId);
 
     RECT outer{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE)));
+    AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongW(dialog, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongW(dialog, GWL_EXSTYLE)));
     int width = outer.right - outer.left, height = outer.bottom - outer.top;
     SetWindowPos(dialog, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     SetFocus(edit);
-    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
 }
 
 INT_PTR CALLBACK inputBoxProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         layOut(dialog, *reinterpret_cast<InputBoxState*>(lParam));
         return FALSE;  // the focus is set
     case WM_COMMAND: {
         int id = LOWORD(wParam);
         if (id == IDOK) {
-            auto* state = reinterpret_cast<InputBoxState*>(GetWindowLongPtrA(dialog, DWLP_USER));
-            HWND edit = GetDlgItem(dialog, kInputBoxEditId);
-            int length = GetWindowTextLengthA(edit);
-            state->entered.assign(static_cast<size_t>(length) + 1, '\0');
-            int got = GetWindowTextA(edit, state->entered.data(), length + 1);
-            state->entered.resize(static_cast<size_t>(got > 0 ? got : 0));
+            auto* state = reinterpret_cast<InputBoxState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+            state->entered = wideWindowText(GetDlgItem(dialog, kInputBoxEditId));
         }
         if (id == IDOK || id == IDCANCEL) {
             EndDialog(dialog, id);
@@ -85,15 +82,15 @@ struct alignas(4) EmptyDialogTemplate {
 }  // namespace
 
 int showMessage(const std::string& text, const std::string& title, UINT flags, HWND owner) {
-    return MessageBoxA(owner, text.c_str(), title.c_str(), flags);
+    return MessageBoxW(owner, toWide(text).c_str(), toWide(title).c_str(), flags);
 }
 
-std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
+std::optional<std::wstring> inputBox(const std::string& prompt, const std::string& title,
                                     const std::string& initialText) {
     EmptyDialogTemplate dialog{};
     dialog.head.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     InputBoxState state{&prompt, &title, &initialText, {}};
-    INT_PTR pressed = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &dialog.head, mainWindow().handle(),
+    INT_PTR pressed = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &dialog.head, mainWindow().handle(),
                                               inputBoxProcedure, reinterpret_cast<LPARAM>(&state));
     if (pressed != IDOK) return std::nullopt;
     return state.entered;

@@ -7,19 +7,19 @@ namespace vostrel {
 void dispatchMessage(MSG& message) {
     if (handleDialogKeys(message)) return;
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
 }
 
 int runMessageLoop() {
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) dispatchMessage(message);
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) dispatchMessage(message);
     return static_cast<int>(message.wParam);
 }
 
 void processPendingMessages() {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE) && message.message != WM_QUIT) {
-        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) break;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE) && message.message != WM_QUIT) {
+        if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) break;
         dispatchMessage(message);
     }
 }
@@ -36,7 +36,7 @@ void runModal(Window& dialog, Window*& current, HWND creationOwner, Handler crea
     WPARAM quitCode = 0;
     MSG message;
     while (dialog.handle()) {
-        if (GetMessageA(&message, nullptr, 0, 0) <= 0) {
+        if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
             quit = true;
             quitCode = message.wParam;
             break;

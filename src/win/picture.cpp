@@ -1,5 +1,6 @@
 #include "win/picture.h"
 
+#include "win/gbk_wide.h"
 #include "win/unique_handle.h"
 
 #include <ole2.h>
@@ -10,8 +11,9 @@
 namespace vostrel {
 
 HBITMAP loadJpegResource(const char* resourceName) {
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC resource = FindResourceA(module, resourceName, RT_RCDATA);
+    HMODULE module = GetModuleHandleW(nullptr);
+    // RT_RCDATA as the W call takes it (the SDK macro follows UNICODE, which we leave unset).
+    HRSRC resource = FindResourceW(module, toWide(resourceName).c_str(), MAKEINTRESOURCEW(10));
     if (!resource) return nullptr;
     DWORD size = SizeofResource(module, resource);
     const void* bytes = LockResource(LoadResource(module, resource));

@@ -1,5 +1,6 @@
 #include "win/window.h"
 
+#include "win/gbk_wide.h"
 #include "win/picture.h"
 #include "win/web_view.h"
 
@@ -11,12 +12,14 @@
 namespace vostrel {
 namespace {
 
-constexpr char kFrameClass[] = "VostrelWindow";
-constexpr char kPageClass[] = "VostrelTabPage";
+constexpr wchar_t kFrameClass[] = L"VostrelWindow";
+constexpr wchar_t kPageClass[] = L"VostrelTabPage";
 int g_openWindows = 0;
+// IDC_ARROW as the W calls take it: the SDK's macro follows UNICODE, which we leave unset.
+const LPCWSTR kArrowCursor = MAKEINTRESOURCEW(32512);
 
 struct ControlClass {
-    const char* className;
+    const wchar_t* className;
     DWORD style;
     DWORD exStyle;
 };
@@ -24,34 +27,34 @@ struct ControlClass {
 ControlClass classOf(ControlType type) {
     switch (type) {
     case ControlType::TabControl:
-        return {WC_TABCONTROLA, WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP, 0};
+        return {WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP, 0};
     case ControlType::TabPage:
         return {kPageClass, WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CHILD, WS_EX_CONTROLPARENT};
     case ControlType::ListView:
-        return {WC_LISTVIEWA, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP, WS_EX_CLIENTEDGE};
+        return {WC_LISTVIEWW, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlType::CheckBox:
-        return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+        return {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
     case ControlType::Label:
-        return {"STATIC", SS_LEFT, 0};
+        return {L"STATIC", SS_LEFT, 0};
     case ControlType::Hyperlink:
-        return {"STATIC", SS_LEFT | SS_NOTIFY, 0};
+        return {L"STATIC", SS_LEFT | SS_NOTIFY, 0};
     case ControlType::Edit:
-        return {"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+        return {L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlType::MultiLineEdit:
-        return {"EDIT", ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+        return {L"EDIT", ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlType::Button:
-        return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+        return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
     case ControlType::GroupBox:
         // A container of tab stops: Tab walks into the controls it frames.
-        return {"BUTTON", BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
+        return {L"BUTTON", BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
     case ControlType::Picture:
-        return {"STATIC", SS_BITMAP, 0};
+        return {L"STATIC", SS_BITMAP, 0};
     case ControlType::WebView:
-        return {"STATIC", SS_LEFT, 0};
+        return {L"STATIC", SS_LEFT, 0};
     case ControlType::ProgressBar:
-        return {PROGRESS_CLASSA, 0, 0};
+        return {PROGRESS_CLASSW, 0, 0};
     }
-    return {"STATIC", 0, 0};
+    return {L"STATIC", 0, 0};
 }
 
 // A list view's caption lists its columns: "title\nwidth\ntitle\nwidth...".
@@ -63,14 +66,14 @@ void addListColumns(HWND list, const char* columns) {
         size_t titleEnd = all.find('\n', pos);
         if (titleEnd == std::string::npos) break;
         size_t widthEnd = all.find('\n', titleEnd + 1);
-        std::string title = all.substr(pos, titleEnd - pos);
+        std::wstring title = toWide(all.substr(pos, titleEnd - pos));
         int width = std::atoi(all.substr(titleEnd + 1, widthEnd - titleEnd - 1).c_str());
-        LVCOLUMNA col{};
+        LVCOLUMNW col{};
         col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         col.pszText = title.data();
         col.cx = width;
         col.iSubItem = column;
-        SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&col));
+        SendMessageW(list, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&col));
         ++column;
         if (widthEnd == std::string::npos) break;
         pos = widthEnd + 1;
@@ -84,43 +87,52 @@ LRESULT CALLBACK pageProcedure(HWND page, UINT message, WPARAM wParam, LPARAM lP
     case WM_NOTIFY:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-        return SendMessageA(GetAncestor(page, GA_ROOT), message, wParam, lParam);
+        return SendMessageW(GetAncestor(page, GA_ROOT), message, wParam, lParam);
     }
-    return DefWindowProcA(page, message, wParam, lParam);
+    return DefWindowProcW(page, message, wParam, lParam);
 }
 
 // A multi-line edit sends its parent WM_NEXTDLGCTL for Tab; the group box that
 // frames one passes it on to the window, which moves the focus.
 LRESULT CALLBACK groupBoxProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                    DWORD_PTR) noexcept {
-    if (message == WM_NEXTDLGCTL) return SendMessageA(GetAncestor(box, GA_ROOT), message, wParam, lParam);
+    if (message == WM_NEXTDLGCTL) return SendMessageW(GetAncestor(box, GA_ROOT), message, wParam, lParam);
     return DefSubclassProc(box, message, wParam, lParam);
 }
 
-int CALLBACK noteFontFound(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+int CALLBACK noteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
     *reinterpret_cast<bool*>(found) = true;
     return 0;
 }
 
-bool hasFontFace(const char* face) {
-    LOGFONTA wanted{};
+bool hasFontFace(const wchar_t* face) {
+    LOGFONTW wanted{};
     wanted.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(wanted.lfFaceName, face, LF_FACESIZE);
+    lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
     HDC dc = GetDC(nullptr);
     bool found = false;
-    EnumFontFamiliesExA(dc, &wanted, noteFontFound, reinterpret_cast<LPARAM>(&found), 0);
+    EnumFontFamiliesExW(dc, &wanted, noteFontFound, reinterpret_cast<LPARAM>(&found), 0);
     ReleaseDC(nullptr, dc);
     return found;
 }
 
 }  // namespace
 
+std::wstring wideWindowText(HWND window) {
+    if (!window) return {};
+    int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int got = GetWindowTextW(window, text.data(), length + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return text;
+}
+
 HFONT controlFont() {
     static HFONT font = [] {
         // 宋体 on a Chinese Windows; under Wine the CJK face that fontconfig offers.
-        for (const char* face : {"宋体", "SimSun", "WenQuanYi Micro Hei", "WenQuanYi Zen Hei"}) {
+        for (const wchar_t* face : {L"宋体", L"SimSun", L"WenQuanYi Micro Hei", L"WenQuanYi Zen Hei"}) {
             if (hasFontFace(face)) {
-                return CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                return CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                    DEFAULT_PITCH | FF_DONTCARE, face);
             }
@@ -132,10 +144,10 @@ HFONT controlFont() {
 
 static HFONT hyperlinkFont() {
     static HFONT font = [] {
-        LOGFONTA lf{};
-        GetObjectA(controlFont(), sizeof lf, &lf);
+        LOGFONTW lf{};
+        GetObjectW(controlFont(), sizeof lf, &lf);
         lf.lfUnderline = TRUE;
-        return CreateFontIndirectA(&lf);
+        return CreateFontIndirectW(&lf);
     }();
     return font;
 }
@@ -149,23 +161,23 @@ void registerWindowClasses() {
                                                        ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA frame{sizeof frame};
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW frame{sizeof frame};
     frame.lpfnWndProc = &Window::windowProcedure;
     frame.hInstance = instance;
-    frame.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    frame.hCursor = LoadCursorW(nullptr, kArrowCursor);
     frame.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    frame.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    frame.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
     frame.lpszClassName = kFrameClass;
-    RegisterClassExA(&frame);
+    RegisterClassExW(&frame);
 
-    WNDCLASSEXA page{sizeof page};
+    WNDCLASSEXW page{sizeof page};
     page.lpfnWndProc = pageProcedure;
     page.hInstance = instance;
-    page.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    page.hCursor = LoadCursorW(nullptr, kArrowCursor);
     page.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     page.lpszClassName = kPageClass;
-    RegisterClassExA(&page);
+    RegisterClassExW(&page);
 }
 
 int controlIdOf(const WindowLayout& layout, const char* name) {
@@ -193,16 +205,16 @@ void setMainWindow(Window* window) noexcept { g_mainWindow = window; }
 bool handleDialogKeys(MSG& message) noexcept {
     if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !message.hwnd) return false;
     HWND root = GetAncestor(message.hwnd, GA_ROOT);
-    char className[32] = {};
-    if (!root || !GetClassNameA(root, className, sizeof className) || std::strcmp(className, kFrameClass) != 0) {
+    wchar_t className[32] = {};
+    if (!root || !GetClassNameW(root, className, 32) || std::wcscmp(className, kFrameClass) != 0) {
         return false;
     }
-    auto* window = reinterpret_cast<Window*>(GetWindowLongPtrA(root, GWLP_USERDATA));
+    auto* window = reinterpret_cast<Window*>(GetWindowLongPtrW(root, GWLP_USERDATA));
     if (!window || !window->layout().dialogKeys) return false;
     // Esc closes nothing here: in the multi-line body box it would post WM_CLOSE
     // to the box's parent and throw away what was typed. The close box is the way out.
     if (message.wParam == VK_ESCAPE && (message.message == WM_KEYDOWN || message.message == WM_KEYUP)) return true;
-    return IsDialogMessageA(root, &message) != FALSE;
+    return IsDialogMessageW(root, &message) != FALSE;
 }
 
 Window::~Window() {
@@ -216,8 +228,8 @@ bool Window::create(HWND owner, HMENU menu) {
     // Centre the outer rectangle on the screen.
     int x = (GetSystemMetrics(SM_CXSCREEN) - layout_.width) / 2;
     int y = (GetSystemMetrics(SM_CYSCREEN) - layout_.height) / 2;
-    HWND created = CreateWindowExA(0, kFrameClass, layout_.caption, layout_.style, x, y, layout_.width,
-                                   layout_.height, owner, menu, GetModuleHandleA(nullptr), this);
+    HWND created = CreateWindowExW(0, kFrameClass, toWide(layout_.caption ? layout_.caption : "").c_str(), layout_.style, x, y,
+                                   layout_.width, layout_.height, owner, menu, GetModuleHandleW(nullptr), this);
     return created != nullptr;
 }
 
@@ -231,20 +243,20 @@ HWND Window::control(const char* name) const noexcept {
 std::string Window::text(const char* name) const {
     HWND c = control(name);
     if (!c) return {};
-    int length = GetWindowTextLengthA(c);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    int got = GetWindowTextA(c, text.data(), length + 1);
-    text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return text;
+    return toGbk(wideWindowText(c));
+}
+
+bool Window::textExactly(const char* name, std::string& gbk) const {
+    return toGbkExactly(wideWindowText(control(name)), gbk);
 }
 
 void Window::setText(const char* name, const std::string& text) const {
-    if (HWND c = control(name)) SetWindowTextA(c, text.c_str());
+    if (HWND c = control(name)) SetWindowTextW(c, toWide(text).c_str());
 }
 
 bool Window::isChecked(const char* name) const {
     HWND c = control(name);
-    return c && SendMessageA(c, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return c && SendMessageW(c, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 const ControlLayout* Window::rowOfId(int id) const noexcept {
@@ -254,7 +266,7 @@ const ControlLayout* Window::rowOfId(int id) const noexcept {
 }
 
 bool Window::createControls() noexcept {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
     controls_.assign(layout_.controls.size(), nullptr);
     HWND firstPage = nullptr;
     for (size_t i = 0; i < layout_.controls.size(); ++i) {
@@ -267,39 +279,40 @@ bool Window::createControls() noexcept {
                        !(row.type == ControlType::TabPage && firstPage != nullptr);
         if (visible) style |= WS_VISIBLE;
         const char* caption = (row.type == ControlType::ListView || row.type == ControlType::Picture) ? "" : row.caption;
-        HWND c = CreateWindowExA(cls.exStyle, cls.className, caption, style, row.x, row.y, row.width, row.height,
+        HWND c = CreateWindowExW(cls.exStyle, cls.className, toWide(caption ? caption : "").c_str(), style, row.x, row.y, row.width, row.height,
                                  parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance,
                                  nullptr);
         if (!c) return false;
         controls_[i] = c;
-        SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(row.type == ControlType::Hyperlink ? hyperlinkFont()
+        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(row.type == ControlType::Hyperlink ? hyperlinkFont()
                                                                                                   : controlFont()),
                      FALSE);
 
         switch (row.type) {
         case ControlType::TabPage: {
             if (!firstPage) firstPage = c;
-            TCITEMA item{};
+            std::wstring title = toWide(row.caption ? row.caption : "");
+            TCITEMW item{};
             item.mask = TCIF_TEXT;
-            item.pszText = const_cast<char*>(row.caption);
-            int count = static_cast<int>(SendMessageA(parent, TCM_GETITEMCOUNT, 0, 0));
-            SendMessageA(parent, TCM_INSERTITEMA, count, reinterpret_cast<LPARAM>(&item));
+            item.pszText = title.data();
+            int count = static_cast<int>(SendMessageW(parent, TCM_GETITEMCOUNT, 0, 0));
+            SendMessageW(parent, TCM_INSERTITEMW, count, reinterpret_cast<LPARAM>(&item));
             // The page covers the whole tab control, as its controls' positions
             // count from the tab's corner, but must leave the tab headers visible
             // and clickable.
             RECT display{0, 0, row.width, row.height};
-            SendMessageA(parent, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+            SendMessageW(parent, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
             SetWindowRgn(c, CreateRectRgn(0, display.top, row.width, row.height), FALSE);
             break;
         }
         case ControlType::ListView:
-            SendMessageA(c, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
+            SendMessageW(c, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
                          LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
             addListColumns(c, row.caption);
             break;
         case ControlType::Picture:
             if (!picture_) picture_.reset(loadJpegResource(row.caption));
-            if (picture_) SendMessageA(c, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
+            if (picture_) SendMessageW(c, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
             break;
         case ControlType::WebView:
             requestPageInBackground(row.caption);
@@ -321,7 +334,7 @@ bool Window::createControls() noexcept {
 }
 
 LRESULT Window::defaultProcedure(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    return DefWindowProcA(window_, message, wParam, lParam);
+    return DefWindowProcW(window_, message, wParam, lParam);
 }
 
 void Window::onCommand(int id, HWND control, UINT code) noexcept {
@@ -340,7 +353,7 @@ LRESULT Window::onNotify(const NMHDR* header) noexcept {
         if (header->code == NM_RCLICK && row->onRightButton) row->onRightButton();
     } else if (row->type == ControlType::TabControl && header->code == TCN_SELCHANGE) {
         // Show the chosen page, hide the others.
-        int selected = static_cast<int>(SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0));
+        int selected = static_cast<int>(SendMessageW(header->hwndFrom, TCM_GETCURSEL, 0, 0));
         int page = 0;
         for (size_t i = 0; i < layout_.controls.size(); ++i) {
             const ControlLayout& r = layout_.controls[i];
@@ -368,7 +381,7 @@ LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexce
         HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
                                    : GetNextDlgTabItem(window_, GetFocus(), wParam != 0);
         if (!next) return 0;
-        if (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(next, EM_SETSEL, 0, -1);
+        if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(next, EM_SETSEL, 0, -1);
         SetFocus(next);
         return 0;
     }
@@ -385,21 +398,21 @@ LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexce
 }
 
 LRESULT CALLBACK Window::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     // Counted from WM_NCCREATE to WM_NCDESTROY, the first and last message every
     // window gets: a window whose WM_CREATE fails is destroyed with or without a
     // WM_DESTROY (Windows sends one, Wine does not), and must leave the count as
     // it found it rather than end the program while another window is open.
     if (message == WM_NCCREATE) {
-        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         self->window_ = window;
         ++g_openWindows;
     }
-    if (!self) return DefWindowProcA(window, message, wParam, lParam);
+    if (!self) return DefWindowProcW(window, message, wParam, lParam);
     LRESULT result = self->handleMessage(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         self->window_ = nullptr;
         self->controls_.clear();
         if (--g_openWindows == 0) PostQuitMessage(0);

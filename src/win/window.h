@@ -70,7 +70,10 @@ public:
     HWND control(const char* name) const noexcept;
     const WindowLayout& layout() const noexcept { return layout_; }
 
+    // Texts in GBK. A character that GBK cannot hold reads as '?' through text();
+    // textExactly() says false for it instead, for a text that is to be stored.
     std::string text(const char* name) const;
+    bool textExactly(const char* name, std::string& gbk) const;
     void setText(const char* name, const std::string& text) const;
     bool isChecked(const char* name) const;
 
@@ -103,8 +106,11 @@ private:
 Window& mainWindow();
 void setMainWindow(Window* window) noexcept;
 
+// A window's text as Windows holds it (any window, of any process).
+std::wstring wideWindowText(HWND window);
+
 // Keyboard messages for a window whose layout asks for dialog keys go through
-// IsDialogMessageA; true when it took the message. Every loop of the tool calls
+// IsDialogMessageW; true when it took the message. Every loop of the tool calls
 // this before it translates and dispatches a message.
 bool handleDialogKeys(MSG& message) noexcept;
 

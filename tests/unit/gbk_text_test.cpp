@@ -43,5 +43,10 @@ TEST(FindAtCharacterStart, SkipsMatchesThatBeginOnATrailByte) {
     EXPECT_EQ(findAtCharacterStart("ab", "abc"), std::string::npos);
 }
 
+TEST(PercentEncodeHighBytes, AGbkNameBecomesThePlainAddressEveryServerReadsTheSame) {
+    EXPECT_EQ(percentEncodeHighBytes("http://h/\xD0\xA1 a.exe?x=1%20"), "http://h/%D0%A1%20a.exe?x=1%20");
+    EXPECT_EQ(percentEncodeHighBytes(std::string("a\x7F\x01\xFF", 4)), "a%7F%01%FF");
+}
+
 }  // namespace
 }  // namespace vostrel

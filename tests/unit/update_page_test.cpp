@@ -118,5 +118,18 @@ TEST(PlainFileName, ALeadByteMakesACharacterOnlyWithAGbkTrailByte) {
     }
 }
 
+// The name as Windows gets it: a GBK code can stand for a character that the
+// wide path must not hold (fullwidth forms pass, they separate nothing).
+TEST(PlainFileName, TheWideNameObeysTheSameRules) {
+    for (const char16_t* good : {u"new.exe", u"\u52A9\u624B2.exe", u"\uFF0F.exe", u"COM0.exe", u"a\u00B9.exe"}) {
+        EXPECT_TRUE(isPlainFileName(std::u16string_view(good)));
+    }
+    for (const char16_t* bad : {u"", u"..", u"sub\\x.exe", u"sub/x.exe", u"C:x.exe", u"x.exe.", u"x.exe ",
+                                u"CON.txt", u"com1", u"COM\u00B9.exe", u"LPT\u00B2", u"a\uDCB0.exe", u"x?.exe",
+                                u"a\u0001b"}) {
+        EXPECT_FALSE(isPlainFileName(std::u16string_view(bad)));
+    }
+}
+
 }  // namespace
 }  // namespace vostrel

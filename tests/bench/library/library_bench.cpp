@@ -17,6 +17,8 @@
 #include "library/text_library.h"
 #include "library/text_list.h"
 
+#include "win/gbk_wide.h"
+
 #include "test_support.h"
 
 #include <commctrl.h>
@@ -117,10 +119,10 @@ int runChild(const std::string& what, int count, const Options& options, const s
     if (what == "load-bare") bareLoad(list, rows);
     if (what == "load") readListFromBytes(list, bytes);
     if (what == "save-bare") bareSave(list, path);
-    if (what == "save") writeListToFile(list, path);
+    if (what == "save") writeListToFile(list, toWide(path));
     double took = test::clockMs() - start;
     if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) != count) return -2;
-    if (what == "save" && readWholeFile(path) != std::optional<std::string>(bytes)) return -3;
+    if (what == "save" && readWholeFile(toWide(path)) != std::optional<std::string>(bytes)) return -3;
     return static_cast<int>(took * 10);
 }
 

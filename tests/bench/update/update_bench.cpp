@@ -11,6 +11,8 @@
 #include "update/update_window.h"
 #include "win/unique_handle.h"
 
+#include "win/gbk_wide.h"
+
 #include "test_support.h"
 #include "update_test_support.h"
 
@@ -119,7 +121,7 @@ ComponentRun componentRun(const std::string& address, const std::string& file, W
     g_finished = false;
     DownloadTask task;  // the update's own settings
     task.sourceAddress = address;
-    task.destinationPath = file;
+    task.destinationPath = toWide(file);
     task.notify = noteNotice;
     task.readBufferSize = 4096;
     task.connectRetries = 5;

@@ -6,6 +6,8 @@
 #include "app/exit_cleanup.h"
 #include "app/main_window.h"
 
+#include "win/gbk_wide.h"
+
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -59,19 +61,21 @@ LRESULT CALLBACK recordingProcedure(HWND window, UINT message, WPARAM wParam, LP
         g_events.push_back(line);
         return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// Unicode windows, as the client's are.
 class FakeWindow {
 public:
     FakeWindow(const char* className, const char* title, int x, int y) {
-        WNDCLASSA cls{};
+        const std::wstring wideClass = toWide(className);
+        WNDCLASSW cls{};
         cls.lpfnWndProc = recordingProcedure;
-        cls.hInstance = GetModuleHandleA(nullptr);
-        cls.lpszClassName = className;
-        RegisterClassA(&cls);
-        window_ = CreateWindowExA(WS_EX_TOOLWINDOW, className, title, WS_POPUP | WS_VISIBLE, x, y, 120, 120, nullptr,
-                                  nullptr, cls.hInstance, nullptr);
+        cls.hInstance = GetModuleHandleW(nullptr);
+        cls.lpszClassName = wideClass.c_str();
+        RegisterClassW(&cls);
+        window_ = CreateWindowExW(WS_EX_TOOLWINDOW, wideClass.c_str(), toWide(title).c_str(), WS_POPUP | WS_VISIBLE, x,
+                                  y, 120, 120, nullptr, nullptr, cls.hInstance, nullptr);
     }
     ~FakeWindow() { DestroyWindow(window_); }
     HWND get() const { return window_; }
@@ -148,10 +152,10 @@ TEST_F(Actions, EachActionPostsItsClicksAtItsPoints) {
         {"banById", banById, {"menu down 74,191", "menu click 74,191", "prompt down 295,212", "prompt click 295,212"}},
         {"banByIp", banByIp, {"menu down 74,191", "menu click 74,191", "prompt down 200,149", "prompt click 200,149",
                               "prompt down 295,212", "prompt click 295,212"}},
-        // 两字 is four GBK bytes: C1 BD D7 D6.
+        // 两字 arrives as its two characters, U+4E24 U+5B57, whatever the system's code page.
         {"setNameCard", setNameCard, {"menu down 48,212", "menu click 48,212", "editor down 134,99",
-                                      "editor click 134,99", "editor char C1", "editor char BD", "editor char D7",
-                                      "editor char D6", "editor down 198,177", "editor click 198,177"}},
+                                      "editor click 134,99", "editor char 4E24", "editor char 5B57",
+                                      "editor down 198,177", "editor click 198,177"}},
     };
     for (const Case& c : cases) {
         Events expected{"room left", "room right"};

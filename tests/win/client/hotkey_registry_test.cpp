@@ -32,7 +32,7 @@ std::vector<std::string> ranAfter(BYTE key, BYTE modifier = 0) {
 LRESULT CALLBACK ownProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_HOTKEY || message >= WM_APP) g_reachedOwnProcedure.push_back(message);
     if (message == WM_APP + 7) return 1234;
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 // Answers the reminder box from inside its own modal loop, noting its text and owner.
@@ -52,12 +52,12 @@ class Registry : public ::testing::Test {
 protected:
     void SetUp() override {
         exitCleanup();  // a fresh run: empty table, nothing subclassed
-        WNDCLASSA cls{};
+        WNDCLASSW cls{};
         cls.lpfnWndProc = ownProcedure;
-        cls.hInstance = GetModuleHandleA(nullptr);
-        cls.lpszClassName = "RegistryTestWindow";
-        RegisterClassA(&cls);
-        window = CreateWindowExA(0, cls.lpszClassName, "registry", WS_POPUP | WS_VISIBLE, 0, 0, 60, 60, nullptr,
+        cls.hInstance = GetModuleHandleW(nullptr);
+        cls.lpszClassName = L"RegistryTestWindow";
+        RegisterClassW(&cls);
+        window = CreateWindowExW(0, cls.lpszClassName, L"registry", WS_POPUP | WS_VISIBLE, 0, 0, 60, 60, nullptr,
                                  nullptr, cls.hInstance, nullptr);
         ASSERT_TRUE(window);
         g_ran.clear();
@@ -69,7 +69,7 @@ protected:
         exitCleanup();
     }
 
-    WNDPROC procedure() const { return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)); }
+    WNDPROC procedure() const { return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)); }
 
     HWND window = nullptr;
 };

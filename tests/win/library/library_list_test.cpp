@@ -6,6 +6,8 @@
 #include "library/text_library.h"
 #include "library/text_list.h"
 
+#include "win/gbk_wide.h"
+
 #include "test_support.h"
 
 #include <commctrl.h>
@@ -105,7 +107,7 @@ TEST_F(TextList, SaveKeepsBodiesLongerThan249BytesWhole) {
     };
     readListFromBytes(list, encodeTextRows(rows));
     std::string path = folder.path() + "/morvath.txt";
-    ASSERT_TRUE(writeListToFile(list, path));
+    ASSERT_TRUE(writeListToFile(list, toWide(path)).saved);
     EXPECT_EQ(readFileBytes(path), encodeTextRows(rows));
 }
 
@@ -124,8 +126,24 @@ TEST_F(TextList, CellReadsAndTheSaveKeepDoubleByteTextsWholeWhereAnsiReadsComeBa
     EXPECT_EQ(cellText(list, 0, 1), body);
     EXPECT_EQ(cellText(list, 1, 0), body.substr(0, 254));
     std::string path = folder.path() + "/morvath.txt";
-    ASSERT_TRUE(writeListToFile(list, path));
+    ASSERT_TRUE(writeListToFile(list, toWide(path)).saved);
     EXPECT_EQ(readFileBytes(path), encodeTextRows(rows));
+}
+
+// The list holds Unicode; the file is GBK. A library written on a Chinese Windows
+// may hold bytes that are no GBK character (a lone lead byte, an undefined code,
+// the euro sign 80): a load and a save must give every byte back as it was.
+TEST_F(TextList, ALoadAndASaveGiveBackEveryByteEvenOnesThatAreNoCharacter) {
+    std::vector<TextRow> rows = {
+        {{"\xB3\xA1\xBF\xD8\x80", "lone lead \x81 at the end \xFE"}, -1, 5},
+        {{"\xFF\xA1\x40\xD6\xD0", "\x81\x7F\x81\x30 undefined \xA2\xA0 \xD7\xFA"}},
+    };
+    const std::string bytes = encodeTextRows(rows);
+    readListFromBytes(list, bytes);
+    EXPECT_EQ(cellText(list, 0, 0), "\xB3\xA1\xBF\xD8\x80");
+    std::string path = folder.path() + "/morvath.txt";
+    ASSERT_TRUE(writeListToFile(list, toWide(path)).saved);
+    EXPECT_EQ(readFileBytes(path), bytes);
 }
 
 TEST_F(TextList, SavedFileReloadsToTheSameRowsInTheSameOrder) {
@@ -136,9 +154,9 @@ TEST_F(TextList, SavedFileReloadsToTheSameRowsInTheSameOrder) {
     }
     std::vector<TextRow> before = listRows(list);
     std::string path = folder.path() + "/copy.txt";
-    ASSERT_TRUE(writeListToFile(list, path));
+    ASSERT_TRUE(writeListToFile(list, toWide(path)).saved);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    std::optional<std::string> bytes = readWholeFile(path);
+    std::optional<std::string> bytes = readWholeFile(toWide(path));
     ASSERT_TRUE(bytes);
     readListFromBytes(list, *bytes);
     EXPECT_EQ(rowsText(listRows(list)), rowsText(before));
@@ -147,8 +165,8 @@ TEST_F(TextList, SavedFileReloadsToTheSameRowsInTheSameOrder) {
 TEST_F(TextList, EmptyListSavesAnEmptyFileOverAnOldOne) {
     std::string path = folder.path() + "/morvath.txt";
     ASSERT_TRUE(writeFileBytes(path, "old contents"));
-    ASSERT_TRUE(writeListToFile(list, path));
-    std::optional<std::string> bytes = readWholeFile(path);
+    ASSERT_TRUE(writeListToFile(list, toWide(path)).saved);
+    std::optional<std::string> bytes = readWholeFile(toWide(path));
     ASSERT_TRUE(bytes);
     EXPECT_EQ(*bytes, "");
 }
@@ -177,16 +195,16 @@ TEST_F(TextList, FailedSaveLeavesTheOldFileAndNoTemporaryFile) {
     HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(writeListToFile(list, path));
+    EXPECT_FALSE(writeListToFile(list, toWide(path)).saved);
     CloseHandle(held);
     EXPECT_EQ(readFileBytes(path), "old library");
 
     // A name that is the folder itself (an empty entry).
-    EXPECT_FALSE(writeListToFile(list, folder.path() + "/"));
+    EXPECT_FALSE(writeListToFile(list, toWide(folder.path() + "/")).saved);
     EXPECT_EQ(filesIn(folder.path()), std::vector<std::string>{"morvath.txt"});
 
     // A folder that does not exist.
-    EXPECT_FALSE(writeListToFile(list, folder.path() + "/missing/morvath.txt"));
+    EXPECT_FALSE(writeListToFile(list, toWide(folder.path() + "/missing/morvath.txt")).saved);
 }
 
 // A save killed part-way leaves its temporary file, named after the library: the
@@ -196,16 +214,16 @@ TEST_F(TextList, SaveRemovesTheTemporaryFileAKilledSaveLeft) {
     setCellText(list, 0, 0, "new");
     std::string path = folder.path() + "/morvath.txt";
     ASSERT_TRUE(writeFileBytes(path + ".saving", "half a libr"));
-    ASSERT_TRUE(writeListToFile(list, path));
+    ASSERT_TRUE(writeListToFile(list, toWide(path)).saved);
     EXPECT_EQ(filesIn(folder.path()), std::vector<std::string>{"morvath.txt"});
 }
 
 TEST_F(TextList, ReadWholeFileTellsEmptyFromUnreadable) {
     std::string path = folder.file("empty.txt");
     ASSERT_TRUE(writeFileBytes(path, ""));
-    EXPECT_EQ(readWholeFile(path), std::optional<std::string>(""));
-    EXPECT_EQ(readWholeFile(folder.file("missing.txt")), std::nullopt);
-    EXPECT_EQ(readWholeFile(folder.path()), std::nullopt);
+    EXPECT_EQ(readWholeFile(toWide(path)), std::optional<std::string>(""));
+    EXPECT_EQ(readWholeFile(toWide(folder.file("missing.txt"))), std::nullopt);
+    EXPECT_EQ(readWholeFile(toWide(folder.path())), std::nullopt);
 }
 
 TEST_F(TextList, AFileAbove64MBIsNotReadAtAll) {
@@ -220,7 +238,7 @@ TEST_F(TextList, AFileAbove64MBIsNotReadAtAll) {
         EXPECT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file));
         CloseHandle(file);
     }
-    EXPECT_FALSE(readWholeFile(path).has_value());
+    EXPECT_FALSE(readWholeFile(toWide(path)).has_value());
 }
 
 }  // namespace

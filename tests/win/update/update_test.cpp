@@ -4,6 +4,8 @@
 #include "update/update_check.h"
 #include "update/update_download.h"
 
+#include "win/gbk_wide.h"
+
 #include "test_support.h"
 #include "update_test_support.h"
 
@@ -81,7 +83,7 @@ protected:
     DownloadTask taskFor(const std::string& served, const std::string& destination) {
         DownloadTask task;
         task.sourceAddress = serverAddress() + served;
-        task.destinationPath = destination;
+        task.destinationPath = toWide(destination);
         task.notify = recordNotice;
         return task;
     }
@@ -235,11 +237,11 @@ TEST_F(Download, ARunningProgramIsMovedAsideAndComesBackWhenTheNewOneCannotStart
     ASSERT_TRUE(waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; }));
     ASSERT_EQ(g_notices.back().first, downloadNotice::kFinished) << g_notices.back().second;
     EXPECT_TRUE(readFileBytes(running) == readFileBytes(servedPath("cannot-start.exe")));
-    EXPECT_TRUE(readFileBytes(previousVersionPath(running)) == old);
+    EXPECT_TRUE(readFileBytes(toGbk(previousVersionPath(toWide(running)))) == old);
 
-    EXPECT_EQ(startNewProgramWhenPresent(running, 1), 1);
+    EXPECT_EQ(startNewProgramWhenPresent(toWide(running), 1), 1);
     EXPECT_TRUE(readFileBytes(running) == old) << "the running program's file is lost";
-    EXPECT_FALSE(exists(previousVersionPath(running)));
+    EXPECT_FALSE(exists(toGbk(previousVersionPath(toWide(running)))));
 }
 
 TEST_F(Download, NoServerIsAFailureAndAnEmptyAddressDoesNotStart) {
@@ -297,13 +299,13 @@ TEST(NewProgram, StartsWithThePathAsApplicationNameEvenWithSpaces) {
     ASSERT_TRUE(CopyFileA(siblingPath("update_new_program.exe").c_str(), (folder.path() + "\\with.exe").c_str(), FALSE));
     std::string program = spaced + "\\new version.exe";
     ASSERT_TRUE(CopyFileA(siblingPath("update_new_program.exe").c_str(), program.c_str(), FALSE));
-    ASSERT_TRUE(startNewProgram(program));
+    ASSERT_TRUE(startNewProgram(toWide(program)));
     ASSERT_TRUE(waitUntil([&] { return !readFileBytes(program + ".ran").empty(); }))
         << "the new program did not run";
     EXPECT_NE(readFileBytes(program + ".ran").find("\"" + program + "\""), std::string::npos)
         << readFileBytes(program + ".ran");
     EXPECT_TRUE(readFileBytes(folder.path() + "\\with.exe.ran").empty());
-    EXPECT_FALSE(startNewProgram(spaced + "\\absent.exe"));
+    EXPECT_FALSE(startNewProgram(toWide(spaced + "\\absent.exe")));
 }
 
 TEST(NewProgram, AFileThatAppearsAfterTwoSecondsStartsAfterTheFifthCheck) {
@@ -314,7 +316,7 @@ TEST(NewProgram, AFileThatAppearsAfterTwoSecondsStartsAfterTheFifthCheck) {
         Sleep(2000);
         CopyFileA(source.c_str(), program.c_str(), FALSE);
     });
-    int check = startNewProgramWhenPresent(program);
+    int check = startNewProgramWhenPresent(toWide(program));
     late.join();
     // Checks at 0, 0.5, 1, 1.5 and 2 s come first; the one after 2 s finds it. A
     // loaded machine may stretch a 500 ms wait a little, hence the one check of slack.
@@ -324,7 +326,7 @@ TEST(NewProgram, AFileThatAppearsAfterTwoSecondsStartsAfterTheFifthCheck) {
     EXPECT_TRUE(waitUntil([&] { return !readFileBytes(program + ".ran").empty(); })) << "not started";
 
     DWORD before = GetTickCount();
-    EXPECT_EQ(startNewProgramWhenPresent(folder.file("never.exe"), 3), 0);
+    EXPECT_EQ(startNewProgramWhenPresent(toWide(folder.file("never.exe")), 3), 0);
     EXPECT_GE(GetTickCount() - before, 1400u);  // three checks, each followed by its 500 ms
 }
 

@@ -42,9 +42,9 @@ TEST(GbkWide, ACharacterGbkCannotHoldIsReportedNeverSilentlyLost) {
     std::string gbk;
     EXPECT_FALSE(toGbkExactly(typed, gbk));
     EXPECT_EQ(gbk, "场控 ? ?");
-    EXPECT_EQ(firstCharacterOutsideGbk(typed), L"\u0905");
-    EXPECT_EQ(firstCharacterOutsideGbk(L"x\U0001F600"), L"\U0001F600");
-    EXPECT_EQ(firstCharacterOutsideGbk(L"\u573A\u00E9"), L"");  // é is in GBK (pinyin)
+    EXPECT_EQ(firstCharacterOutsideGbk(typed), U'\u0905');
+    EXPECT_EQ(firstCharacterOutsideGbk(L"x\U0001F600"), U'\U0001F600');
+    EXPECT_EQ(firstCharacterOutsideGbk(L"\u573A\u00E9"), U'\0');  // é is in GBK (pinyin)
 }
 
 }  // namespace
