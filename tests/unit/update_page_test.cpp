@@ -125,10 +125,12 @@ TEST(PlainFileName, TheWideNameObeysTheSameRules) {
         EXPECT_TRUE(isPlainFileName(std::u16string_view(good)));
     }
     for (const char16_t* bad : {u"", u"..", u"sub\\x.exe", u"sub/x.exe", u"C:x.exe", u"x.exe.", u"x.exe ",
-                                u"CON.txt", u"com1", u"COM\u00B9.exe", u"LPT\u00B2", u"a\uDCB0.exe", u"x?.exe",
+                                u"CON.txt", u"com1", u"COM\u00B9.exe", u"LPT\u00B2", u"x?.exe",
                                 u"a\u0001b"}) {
         EXPECT_FALSE(isPlainFileName(std::u16string_view(bad)));
     }
+    const char16_t strayByte[] = {u'a', 0xDCB0, u'.', u'e', u'x', u'e'};  // a lone B0 carried through
+    EXPECT_FALSE(isPlainFileName(std::u16string_view(strayByte, 6)));
 }
 
 }  // namespace

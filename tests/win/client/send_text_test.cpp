@@ -93,6 +93,32 @@ private:
     std::vector<std::string> lines_;
 };
 
+// The three formats a send puts on the clipboard, as a reader of each gets them.
+struct ClipboardContents {
+    std::wstring unicode;
+    std::string text;
+    unsigned long locale = 0;
+};
+
+ClipboardContents clipboardContents() {
+    ClipboardContents held;
+    if (!OpenClipboard(nullptr)) return held;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        held.unicode = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        held.text = static_cast<const char*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    if (HANDLE data = GetClipboardData(CF_LOCALE)) {
+        held.locale = *static_cast<const DWORD*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return held;
+}
+
 std::string describe(const std::vector<Posted>& messages) {
     std::string out;
     for (const Posted& m : messages) {
@@ -186,6 +212,17 @@ TEST(SendText, ClipboardKeepsGbkAndLineBreaksByteForByte) {
         ASSERT_TRUE(writeClipboardText(text));
         EXPECT_EQ(readClipboardText(), std::optional<std::string>(text));
     }
+}
+
+// Whatever the client reads, the same characters: our own Unicode text, and GBK
+// marked Chinese (PRC) so that no code page of the system or of the keyboard
+// layout active at the time converts it for a Unicode reader.
+TEST(SendText, TheClipboardCarriesUnicodeAndGbkMarkedChinese) {
+    ASSERT_TRUE(writeClipboardText("场控\r\n文本"));
+    ClipboardContents held = clipboardContents();
+    EXPECT_EQ(held.unicode, L"\u573A\u63A7\r\n\u6587\u672C");
+    EXPECT_EQ(held.text, "场控\r\n文本");
+    EXPECT_EQ(held.locale, 0x0804u);
 }
 
 TEST(SendText, KeyModesPostTheirMessages) {
