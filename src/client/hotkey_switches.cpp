@@ -47,7 +47,13 @@ struct KeyGate {
     unsigned answered = 0; // presses already answered by a hotkey message
     bool down = false;     // as the hook last saw it
     bool running = false;
+    DWORD lastSeen = 0;    // the time of the hook's last event for this key
 };
+
+// The hook's event for a key and the hotkey message it causes carry the time of
+// the same input. A hotkey message later than this after the hook last heard of
+// its key is a key-down the hook never saw.
+constexpr DWORD kHookMissedMs = 100;
 
 KeyGate g_gates[std::size(kSwitches)];
 HHOOK g_keyWatch = nullptr;
@@ -61,21 +67,27 @@ LRESULT CALLBACK watchKeys(int code, WPARAM message, LPARAM data) noexcept {
             KeyGate& gate = g_gates[row];
             if (!up && !gate.down) ++gate.presses;
             gate.down = !up;
+            gate.lastSeen = event->time;
         }
     }
     return CallNextHookEx(nullptr, code, message, data);
 }
 
-// Runs while any key is on; a fresh watch starts with every key up.
+// A fresh watch starts with every key up.
+void installKeyWatch() {
+    for (KeyGate& gate : g_gates) {
+        gate.down = false;
+        gate.answered = gate.presses;
+    }
+    g_keyWatch = SetWindowsHookExW(WH_KEYBOARD_LL, watchKeys, GetModuleHandleW(nullptr), 0);
+}
+
+// Runs while any key is on.
 void updateKeyWatch() {
     bool anyOn = false;
     for (const HotkeySwitch& row : kSwitches) anyOn = anyOn || mainWindow().isChecked(row.checkBox);
     if (anyOn && !g_keyWatch) {
-        for (KeyGate& gate : g_gates) {
-            gate.down = false;
-            gate.answered = gate.presses;
-        }
-        g_keyWatch = SetWindowsHookExW(WH_KEYBOARD_LL, watchKeys, GetModuleHandleW(nullptr), 0);
+        installKeyWatch();
     } else if (!anyOn && g_keyWatch) {
         UnhookWindowsHookEx(g_keyWatch);
         g_keyWatch = nullptr;
@@ -84,11 +96,22 @@ void updateKeyWatch() {
 
 void runGated(size_t row) {
     KeyGate& gate = g_gates[row];
-    // The hook sees a key-down before its hotkey message is posted. A key the hook
-    // last saw up, with no new press, means the hook saw nothing (Windows drops a
-    // hook that answers too slowly): then, as without a hook, every hotkey message
-    // counts as a press rather than the key doing nothing.
-    bool fresh = gate.presses != gate.answered || !gate.down || !g_keyWatch;
+    // The hook sees a key-down before its hotkey message is posted. Windows removes
+    // a low-level hook without a word once it answers too slowly (the thread busy
+    // with a large library, a slow disk): a key it last saw down would then stay
+    // down for good. A hotkey message the hook did not hear of is such a press: it
+    // counts, and the watch is made again.
+    bool missed = g_keyWatch && static_cast<DWORD>(GetMessageTime()) - gate.lastSeen > kHookMissedMs;
+    if (missed) {
+        UnhookWindowsHookEx(g_keyWatch);  // fails quietly when Windows took it already
+        installKeyWatch();
+        // Still held, its release is the new hook's to see; its repeats are no presses.
+        gate.down = (GetAsyncKeyState(static_cast<int>(kSwitches[row].key)) & 0x8000) != 0;
+    }
+    // A key the hook last saw up, with no new press, means the hook saw nothing:
+    // then, as without a hook, every hotkey message counts as a press rather than
+    // the key doing nothing.
+    bool fresh = missed || gate.presses != gate.answered || !gate.down || !g_keyWatch;
     gate.answered = gate.presses;
     if (!fresh || gate.running) return;
     gate.running = true;
@@ -126,6 +149,8 @@ void applySwitch(size_t index) {
 }
 
 }  // namespace
+
+HHOOK keyWatchHook() { return g_keyWatch; }
 
 std::string keyTakenMessage(const char* keyName) {
     return std::string("快捷键") + keyName + "已被其他程序占用，无法使用，请先关闭占用它的程序";

@@ -1,6 +1,8 @@
 // The seven check boxes of the action page switch their function keys on and off.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 namespace vostrel {
@@ -16,5 +18,10 @@ void switchF8();  // 选择框7
 // What the user is told when a function key ("F4") cannot be registered because
 // another program holds it.
 std::string keyTakenMessage(const char* keyName);
+
+// The low-level keyboard hook that watches the keys' releases while a box is
+// ticked; nullptr while none is. Windows may remove it without a word (a test
+// does so to show that the keys live on).
+HHOOK keyWatchHook();
 
 }  // namespace vostrel

@@ -27,29 +27,64 @@ void sendSelectedText() {
     if (!sendTextToClient(client, text)) showMessage(send::kClipboardBusyMessage, send::kTitle);
 }
 
-bool sendTextToClient(HWND client, const std::string& text) {
-    // The clipboard first: if it cannot take the text, the client would paste
-    // whatever it held before, so nothing at all is posted.
-    if (!writeClipboardText(text)) return false;
-    postClientClick(client, client::kChatInputX, client::kChatInputY);
-    if (!pasteTextIntoWindow(client, text)) return false;
-    postKeyToWindow(client, client::kKeyEnter);
-    return true;
+namespace {
+
+// Every change of the clipboard wakes the programs that watch it (clipboard
+// history, input methods, translators), and each opens it to copy the text; a
+// standard edit control opens it once for a paste and pastes nothing while
+// another holds it. So the paste is posted once the clipboard has stayed free
+// for a moment after the change, or after a short wait at most.
+constexpr int kClipboardQuietMs = 40;
+constexpr int kClipboardSettleMaxMs = 400;
+constexpr int kClipboardProbeMs = 5;
+
+void waitForClipboardWatchers() {
+    DWORD start = GetTickCount();
+    DWORD freeSince = start;
+    while (GetTickCount() - start < static_cast<DWORD>(kClipboardSettleMaxMs)) {
+        // Opening and closing without a change wakes no watcher.
+        if (OpenClipboard(nullptr)) {
+            CloseClipboard();
+            if (GetTickCount() - freeSince >= static_cast<DWORD>(kClipboardQuietMs)) return;
+        } else {
+            freeSince = GetTickCount();
+        }
+        MessagePumpDelay(kClipboardProbeMs);
+    }
 }
 
-bool pasteTextIntoWindow(HWND window, const std::string& text) {
+// Select-all and paste of what the clipboard holds, into the window given the
+// focus (the focused control of the foreground window for 0).
+void pasteClipboardInto(HWND window) {
     if (window) {
         focusWindowAcrossThreads(window);
     } else {
         window = focusedWindowOfForeground();
     }
-    if (!writeClipboardText(text)) return false;
+    waitForClipboardWatchers();
     PostMessageW(window, EM_SETSEL, 0, -1);
     PostMessageW(window, WM_PASTE, 0, 0);
     // The clipboard is left holding the text, not given back its earlier content.
     // The other thread handles the posted paste at a moment we cannot know (a sent
     // message would be handled before it, so none can mark it), and a standard edit
     // control opens the clipboard once and pastes nothing while we hold it.
+}
+
+}  // namespace
+
+bool sendTextToClient(HWND client, const std::string& text) {
+    // The clipboard first, and once: if it cannot take the text, the client would
+    // paste whatever it held before, so nothing at all is posted.
+    if (!writeClipboardText(text)) return false;
+    postClientClick(client, client::kChatInputX, client::kChatInputY);
+    pasteClipboardInto(client);
+    postKeyToWindow(client, client::kKeyEnter);
+    return true;
+}
+
+bool pasteTextIntoWindow(HWND window, const std::string& text) {
+    if (!writeClipboardText(text)) return false;
+    pasteClipboardInto(window);
     return true;
 }
 

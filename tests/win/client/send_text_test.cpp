@@ -146,12 +146,55 @@ TEST(SendText, ClickSelectAllPasteThenOneEnterInThatOrder) {
     EXPECT_EQ(readClipboardText(), std::optional<std::string>(text));
 }
 
+// Another program that watches the clipboard, as clipboard history, input methods
+// and translators do: on every change it opens the clipboard and copies the text,
+// holding it for a few milliseconds.
+class ClipboardWatcher {
+public:
+    ClipboardWatcher() {
+        thread_ = std::thread([this] { run(); });
+        test::waitUntil([this] { return threadId_.load() != 0; });
+    }
+    ~ClipboardWatcher() {
+        PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+        thread_.join();
+    }
+    int copies() const { return copies_; }
+
+private:
+    void run() {
+        HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        AddClipboardFormatListener(window);
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the queue exists before the start is told
+        threadId_ = GetCurrentThreadId();
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (message.message == WM_CLIPBOARDUPDATE && OpenClipboard(window)) {
+                GetClipboardData(CF_UNICODETEXT);
+                Sleep(8);
+                CloseClipboard();
+                ++copies_;
+                continue;
+            }
+            DispatchMessageW(&message);
+        }
+        RemoveClipboardFormatListener(window);
+        DestroyWindow(window);
+    }
+
+    std::thread thread_;
+    std::atomic<DWORD> threadId_{0};
+    std::atomic<int> copies_{0};
+};
+
 // A standard EDIT opens the clipboard once when it handles a paste and gives up
 // while someone else holds it: nothing may touch the clipboard between the posted
-// paste and the moment the other thread handles it.
-TEST(SendText, AChatInputOnAnotherThreadGetsEveryPaste) {
+// paste and the moment the other thread handles it, and the paste waits until
+// the programs that watch the clipboard have had their turn.
+TEST(SendText, AChatInputOnAnotherThreadGetsEveryPasteBesideAClipboardWatcher) {
     RecordingWindow input(true);
-    const size_t kTexts = 300;
+    ClipboardWatcher watcher;
+    const size_t kTexts = 100;
     size_t lost = 0;
     std::string firstLost;
     for (size_t i = 0; i < kTexts; ++i) {
@@ -161,6 +204,7 @@ TEST(SendText, AChatInputOnAnotherThreadGetsEveryPaste) {
         if (input.lines().back() != text && lost++ == 0) firstLost = input.lines().back();
     }
     EXPECT_EQ(lost, 0u) << "pastes lost of " << kTexts << "; the first sent '" << test::gbkToUtf8(firstLost) << "'";
+    EXPECT_GE(watcher.copies(), static_cast<int>(kTexts)) << "the watcher was not woken by the changes";
 }
 
 TEST(SendText, EmptyTextStillPastesAndPressesEnter) {
