@@ -296,8 +296,9 @@ constexpr UINT kInsertMask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE | 
 
 }  // namespace
 
-std::string readLocalCellText(HWND list, int item, int subitem) {
+std::string readLocalCellText(HWND list, int item, int subitem, bool* exact) {
     std::string text;
+    bool whole = true;
     if (isWindowOfThisProcess(list)) {
         LVITEMW record{};
         record.mask = LVIF_TEXT;
@@ -306,8 +307,9 @@ std::string readLocalCellText(HWND list, int item, int subitem) {
         std::wstring buffer;
         std::wstring_view wide;
         getWideItem(list, record, buffer, wide);
-        text = toGbk(wide);
+        whole = toGbkExactly(wide, text);
     }
+    if (exact) *exact = whole;
     return text;
 }
 
@@ -531,7 +533,7 @@ std::string RemoteListView::getFullItemText(int item, int subitem, int* image, i
     return text;
 }
 
-void RemoteListView::getFullItemText(int item, int subitem, std::string& text, int* image, int* param) {
+bool RemoteListView::getFullItemText(int item, int subitem, std::string& text, int* image, int* param) {
     ListItemRecord& record = this->item();
     const bool alsoValues = image || param;
     record.iItem = item;
@@ -544,7 +546,7 @@ void RemoteListView::getFullItemText(int item, int subitem, std::string& text, i
     readWholeText(wholeText_, alsoValues);
     if (image) *image = record.iImage;
     if (param) *param = static_cast<int>(record.lParam);
-    text = toGbk(wholeText_);
+    return toGbkExactly(wholeText_, text);
 }
 
 std::string RemoteListView::getItemTextOf(int item, int subitem, HWND window) {

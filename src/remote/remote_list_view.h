@@ -235,8 +235,11 @@ public:
     // The whole text of any length, where getItemText stops at 249 bytes. When asked,
     // the image index and the item parameter come back from the same exchange.
     std::string getFullItemText(int item, int subitem = 0, int* image = nullptr, int* param = nullptr);
-    // The same into the caller's text, whose buffer is reused.
-    void getFullItemText(int item, int subitem, std::string& text, int* image = nullptr, int* param = nullptr);
+    // The same into the caller's text, whose buffer is reused. False when the cell
+    // holds a character that GBK has no form for: the text has '?' in its place,
+    // and storing it would lose what the user typed. A cell that cannot be read
+    // gives an empty text and true.
+    bool getFullItemText(int item, int subitem, std::string& text, int* image = nullptr, int* param = nullptr);
 
     HWND window() const { return window_; }
     HANDLE process() const { return process_; }
@@ -305,7 +308,8 @@ private:
 };
 
 // The whole text of a cell of a list view of this process, in GBK; empty for no
-// such cell.
-std::string readLocalCellText(HWND list, int item, int subitem);
+// such cell. exact, when given, says whether every character had a GBK form (as
+// getFullItemText's result does).
+std::string readLocalCellText(HWND list, int item, int subitem, bool* exact = nullptr);
 
 }  // namespace vostrel

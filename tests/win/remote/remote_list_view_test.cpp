@@ -140,6 +140,13 @@ protected:
         GetWindowTextW(helperTop_, title, 4096);
         return title;
     }
+    void putOutsideGbk(int item, int subitem) const {
+        if (!helperTop_) {
+            ASSERT_TRUE(test::setCellText(list_, item, subitem, test::kOutsideGbkText));
+        } else {
+            ASSERT_TRUE(SendMessageW(helperTop_, test::kPutOutsideGbkMessage, static_cast<WPARAM>(item), subitem));
+        }
+    }
 
     std::unique_ptr<OwnList> own_;
     HWND list_ = nullptr;
@@ -218,6 +225,20 @@ TEST_P(ListViewAccess, ChineseWrittenIsHeldAsChineseAndReadsBack) {
     EXPECT_EQ(view_.getItemText(1, 1), "场控文本");
     EXPECT_EQ(view_.getFullItemText(4), "新项");
     EXPECT_EQ(view_.findItemText("新项"), 4);
+}
+
+// The library save must not store a text that lost a character: the read says so
+// (the text comes with '?' in its place, the image and parameter as ever).
+TEST_P(ListViewAccess, FullReadSaysWhenACharacterHasNoGbkForm) {
+    putOutsideGbk(1, 0);
+    std::string text;
+    int image = 99, param = 99;
+    EXPECT_FALSE(view_.getFullItemText(1, 0, text, &image, &param));
+    EXPECT_EQ(text, "中?文?");
+    EXPECT_EQ(image, 1);
+    EXPECT_EQ(param, -2);
+    EXPECT_TRUE(view_.getFullItemText(0, 1, text));
+    EXPECT_EQ(text, "第一条正文");
 }
 
 TEST_P(ListViewAccess, MissingItemsAndColumnsReadAsTheFailureValues) {
@@ -499,6 +520,16 @@ TEST(RemoteListView, RunsUnderTheCodePageItWasGiven) {
         GTEST_SKIP() << "no code page asked for";
     }
     EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
+}
+
+TEST(RemoteListView, LocalCellReadSaysWhenACharacterHasNoGbkForm) {
+    OwnList own;
+    ASSERT_TRUE(test::setCellText(own.list(), 1, 1, test::kOutsideGbkText));
+    bool exact = true;
+    EXPECT_EQ(readLocalCellText(own.list(), 1, 1, &exact), "中?文?");
+    EXPECT_FALSE(exact);
+    EXPECT_EQ(readLocalCellText(own.list(), 0, 1, &exact), "第一条正文");
+    EXPECT_TRUE(exact);
 }
 
 TEST(RemoteListView, AttachChecksTheClassNameByteForByte) {
