@@ -1,10 +1,14 @@
 #include "remote/remote_list_view.h"
 
 #include "core/gbk_text.h"
+#include "win/gbk_wide.h"
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
+#include <cwchar>
+#include <string_view>
 
 namespace vostrel {
 
@@ -12,10 +16,13 @@ namespace {
 
 using namespace list_view;
 
-// The longest text getFullItemText grows to: far past anything a list shows.
+// The longest text getFullItemText grows to, in characters: far past anything a list shows.
 constexpr int kLongestText = 16 * 1024 * 1024;
-// The code page of every text the tool keeps.
-constexpr UINT kGbkCodePage = 936;
+// The most bytes of GBK a cut read (getItemText, getColumnTitle) keeps.
+constexpr size_t kMostCutBytes = kTextCapacity - 1;
+// A text block holds UTF-16 in the control's process, whatever its bitness.
+static_assert(sizeof(wchar_t) == 2);
+constexpr size_t kUnitBytes = sizeof(wchar_t);
 
 // A control of another process handed an address of ours would write the answer
 // through it into its own memory: records in local mode only go to our windows.
@@ -29,55 +36,49 @@ std::uint64_t addressOf(const void* pointer) { return reinterpret_cast<std::uint
 void* pointerAt(std::uint64_t address) { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(address)); }
 
 // The text of a read buffer: up to its first NUL, and never more than the capacity
-// allowed (limit bytes). Some controls fill the whole capacity and leave the NUL
-// out; such a text is cut where a character starts, not after a lone lead byte.
-std::string readText(const char* bytes, size_t size, size_t limit) {
-    const void* nul = std::memchr(bytes, 0, size);
-    size_t length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - bytes) : size;
-    if (length <= limit) return std::string(bytes, length);
+// allowed (limit characters): some controls fill the whole capacity and leave the
+// NUL out.
+std::wstring_view readText(const wchar_t* text, size_t size, size_t limit) {
+    if (!text) return {};
+    return std::wstring_view(text, std::min(wcsnlen(text, size), limit));
+}
+
+// The GBK of a text read, at most limit bytes: cut where a character starts, never
+// after the lead byte of a double-byte character.
+std::string gbkWithin(std::wstring_view text, size_t limit) {
+    std::string gbk = toGbk(text);
+    if (gbk.size() <= limit) return gbk;
     size_t end = 0;
     while (end < limit) {
-        size_t next = end + (isGbkLeadByte(static_cast<unsigned char>(bytes[end])) ? 2 : 1);
+        size_t next = end + (isGbkLeadByte(static_cast<unsigned char>(gbk[end])) ? 2 : 1);
         if (next > limit) break;
         end = next;
     }
-    return std::string(bytes, end);
-}
-
-void toGbk(const wchar_t* text, size_t length, std::string& out) {
-    // Code page 936 takes at most two bytes for a UTF-16 unit.
-    out.resize(length * 2);
-    int size = length == 0 ? 0
-                           : WideCharToMultiByte(kGbkCodePage, 0, text, static_cast<int>(length), out.data(),
-                                                 static_cast<int>(out.size()), nullptr, nullptr);
-    out.resize(size > 0 ? static_cast<size_t>(size) : 0);
+    gbk.resize(end);
+    return gbk;
 }
 
 // LVM_GETITEMW with the buffer growing until the text came back whole. A wide copy
 // is cut at exactly the capacity less its NUL, whatever the characters.
-bool getWideItem(HWND list, LVITEMW& item, std::wstring& buffer, std::string& text) {
+void getWideItem(HWND list, LVITEMW& item, std::wstring& buffer, std::wstring_view& text) {
+    text = {};
     for (size_t capacity = kTextBuffer; capacity <= static_cast<size_t>(kLongestText); capacity *= 2) {
         buffer.resize(capacity);
         item.pszText = buffer.data();
         item.cchTextMax = static_cast<int>(capacity);
-        if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return false;
+        if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return;
         // The control may point the record at a text of its own instead of filling ours.
         if (item.pszText != buffer.data()) {
-            toGbk(item.pszText, item.pszText ? std::wcslen(item.pszText) : 0, text);
-            return true;
+            text = item.pszText ? std::wstring_view(item.pszText) : std::wstring_view();
+            return;
         }
-        size_t length = wcsnlen(buffer.data(), capacity);
-        if (length + 1 < capacity) {
-            toGbk(buffer.data(), length, text);
-            return true;
-        }
+        text = std::wstring_view(buffer.data(), wcsnlen(buffer.data(), capacity));
+        if (text.size() + 1 < capacity) return;
     }
-    toGbk(buffer.data(), wcsnlen(buffer.data(), buffer.size()), text);
-    return true;
 }
 
-// The record of LVM_FINDITEMA (LVFINDINFOA) and of LVM_GETBKIMAGEA/LVM_SETBKIMAGEA
-// (LVBKIMAGEA), kept wide like the item records, and their bytes in either layout.
+// The record of LVM_FINDITEMW (LVFINDINFOW) and of LVM_GETBKIMAGEW/LVM_SETBKIMAGEW
+// (LVBKIMAGEW), kept wide like the item records, and their bytes in either layout.
 struct FindRecord {
     std::uint32_t flags;
     std::uint64_t psz;
@@ -156,15 +157,15 @@ using OwnColumnRecord = ListColumnRecord32;
 using OwnFindRecord = FindRecord32;
 using OwnBackImageRecord = BackImageRecord32;
 #endif
-static_assert(offsetof(OwnItemRecord, pszText) == offsetof(LVITEMA, pszText));
-static_assert(offsetof(OwnItemRecord, lParam) == offsetof(LVITEMA, lParam));
-static_assert(offsetof(OwnItemRecord, iIndent) == offsetof(LVITEMA, iIndent));
-static_assert(sizeof(OwnColumnRecord) == offsetof(LVCOLUMNA, iOrder) + sizeof(int));
-static_assert(offsetof(OwnColumnRecord, pszText) == offsetof(LVCOLUMNA, pszText));
-static_assert(sizeof(OwnFindRecord) == sizeof(LVFINDINFOA));
-static_assert(offsetof(OwnFindRecord, lParam) == offsetof(LVFINDINFOA, lParam));
-static_assert(sizeof(OwnBackImageRecord) == sizeof(LVBKIMAGEA));
-static_assert(offsetof(OwnBackImageRecord, pszImage) == offsetof(LVBKIMAGEA, pszImage));
+static_assert(offsetof(OwnItemRecord, pszText) == offsetof(LVITEMW, pszText));
+static_assert(offsetof(OwnItemRecord, lParam) == offsetof(LVITEMW, lParam));
+static_assert(offsetof(OwnItemRecord, iIndent) == offsetof(LVITEMW, iIndent));
+static_assert(sizeof(OwnColumnRecord) == offsetof(LVCOLUMNW, iOrder) + sizeof(int));
+static_assert(offsetof(OwnColumnRecord, pszText) == offsetof(LVCOLUMNW, pszText));
+static_assert(sizeof(OwnFindRecord) == sizeof(LVFINDINFOW));
+static_assert(offsetof(OwnFindRecord, lParam) == offsetof(LVFINDINFOW, lParam));
+static_assert(sizeof(OwnBackImageRecord) == sizeof(LVBKIMAGEW));
+static_assert(offsetof(OwnBackImageRecord, pszImage) == offsetof(LVBKIMAGEW, pszImage));
 
 constexpr size_t kLargestRecord = 56;
 
@@ -295,15 +296,20 @@ constexpr UINT kInsertMask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE | 
 
 }  // namespace
 
-std::string readLocalCellText(HWND list, int item, int subitem) {
-    if (!isWindowOfThisProcess(list)) return std::string();
-    LVITEMW record{};
-    record.mask = LVIF_TEXT;
-    record.iItem = item;
-    record.iSubItem = subitem;
-    std::wstring buffer;
+std::string readLocalCellText(HWND list, int item, int subitem, bool* exact) {
     std::string text;
-    getWideItem(list, record, buffer, text);
+    bool whole = true;
+    if (isWindowOfThisProcess(list)) {
+        LVITEMW record{};
+        record.mask = LVIF_TEXT;
+        record.iItem = item;
+        record.iSubItem = subitem;
+        std::wstring buffer;
+        std::wstring_view wide;
+        getWideItem(list, record, buffer, wide);
+        whole = toGbkExactly(wide, text);
+    }
+    if (exact) *exact = whole;
     return text;
 }
 
@@ -349,14 +355,14 @@ void RemoteListView::copyFrom(const RemoteListView& other) {
 }
 
 LRESULT RemoteListView::send(UINT message, WPARAM wParam, LPARAM lParam) {
-    return SendMessageA(window_, message, wParam, lParam);
+    return SendMessageW(window_, message, wParam, lParam);
 }
 
 bool RemoteListView::attach(HWND window, bool remoteMode, const std::string& expectedClass) {
-    char className[50] = {};
+    wchar_t className[256] = {};  // the longest a class name can be
     // A window that is not there has no class, not an empty one that "" would match.
-    if (GetClassNameA(window, className, sizeof className) == 0) return false;
-    if (expectedClass != className) return false;
+    if (GetClassNameW(window, className, 256) == 0) return false;
+    if (toWide(expectedClass) != className) return false;
     const bool ownWindow = isWindowOfThisProcess(window);
     HANDLE process = memory_.openWindowProcess(window);
     // A record of the wrong layout is misread by the control, or brings its
@@ -388,10 +394,10 @@ bool RemoteListView::blocksAddressable(const void* recordBlock, const void* text
 }
 
 template <typename Record>
-LRESULT RemoteListView::exchangeLocal(HWND window, const Exchange& e, Record& record, std::string& localText,
-                                      std::string* textOut) {
+LRESULT RemoteListView::exchangeLocal(HWND window, const Exchange& e, Record& record, std::wstring& localText,
+                                      std::wstring* textOut) {
     if (e.text == TextUse::read) {
-        localText.assign(static_cast<size_t>(e.textBlockSize), ' ');
+        localText.assign(static_cast<size_t>(e.textBlockSize), L' ');
         textAddress(record) = addressOf(localText.data());
     } else if (e.text == TextUse::write) {
         // The text may be longer than the read buffer: the buffer takes its size.
@@ -400,14 +406,14 @@ LRESULT RemoteListView::exchangeLocal(HWND window, const Exchange& e, Record& re
     }
     alignas(8) unsigned char bytes[kLargestRecord];
     encode(record, kOwnRecordLayout, bytes);
-    LRESULT result = SendMessageA(window, e.message, e.wParam, reinterpret_cast<LPARAM>(bytes));
+    LRESULT result = SendMessageW(window, e.message, e.wParam, reinterpret_cast<LPARAM>(bytes));
     decode(bytes, kOwnRecordLayout, record);
     if (e.text == TextUse::read) {
         if (result && textOut) {
             // The control may point the record at a text of its own instead of filling ours.
-            const char* text = static_cast<const char*>(pointerAt(textAddress(record)));
-            *textOut = text == localText.data() ? readText(localText.data(), localText.size(), e.textLimit)
-                                                : readText(text, std::strlen(text), e.textLimit);
+            const auto* text = static_cast<const wchar_t*>(pointerAt(textAddress(record)));
+            textOut->assign(text == localText.data() ? readText(localText.data(), localText.size(), e.textLimit)
+                                                     : readText(text, text ? std::wcslen(text) : 0, e.textLimit));
         }
         textAddress(record) = addressOf(localText.data());
     }
@@ -415,25 +421,26 @@ LRESULT RemoteListView::exchangeLocal(HWND window, const Exchange& e, Record& re
 }
 
 template <typename Record>
-LRESULT RemoteListView::exchange(const Exchange& e, Record& record, std::string& localText, std::string* textOut) {
+LRESULT RemoteListView::exchange(const Exchange& e, Record& record, std::wstring& localText, std::wstring* textOut) {
     if (remoteMode_) return exchangeRemote(e, record, textOut);
     if (!windowOfThisProcess_) return e.refused;
     return exchangeLocal(window_, e, record, localText, textOut);
 }
 
 template <typename Record>
-LRESULT RemoteListView::exchangeRemote(const Exchange& e, Record& record, std::string* textOut) {
+LRESULT RemoteListView::exchangeRemote(const Exchange& e, Record& record, std::wstring* textOut) {
     const int recordBytes = recordSize<Record>(remoteLayout_);
-    size_t textSize = 0;
-    if (e.text == TextUse::read) textSize = static_cast<size_t>(e.textBlockSize);
-    if (e.text == TextUse::write) textSize = e.textIn->size() + 1;
+    size_t textUnits = 0;
+    if (e.text == TextUse::read) textUnits = static_cast<size_t>(e.textBlockSize);
+    if (e.text == TextUse::write) textUnits = e.textIn->size() + 1;
+    const size_t textBytes = textUnits * kUnitBytes;
     // One block holds the record and, after it, the text: every allocation and
     // release is a trip to the other process, and they cost as much as the message.
-    const size_t textOffset = textSize > 0 ? kLargestRecord + 8 : 0;
-    const size_t blockSize = textSize > 0 ? textOffset + textSize : static_cast<size_t>(recordBytes);
+    const size_t textOffset = textBytes > 0 ? kLargestRecord + 8 : 0;
+    const size_t blockSize = textBytes > 0 ? textOffset + textBytes : static_cast<size_t>(recordBytes);
     void* recordBlock = blockSize <= 0x7FFFFFFF ? memory_.allocate(process_, static_cast<int>(blockSize)) : nullptr;
     if (!recordBlock) return e.refused;
-    char* textBlock = textSize > 0 ? static_cast<char*>(recordBlock) + textOffset : nullptr;
+    char* textBlock = textBytes > 0 ? static_cast<char*>(recordBlock) + textOffset : nullptr;
 
     LRESULT result = e.refused;
     // An address the control would see cut short is not sent: a wrong address handed
@@ -443,7 +450,7 @@ LRESULT RemoteListView::exchangeRemote(const Exchange& e, Record& record, std::s
         alignas(8) unsigned char bytes[kLargestRecord];
         encode(record, remoteLayout_, bytes);
         bool written = e.text != TextUse::write ||
-                       memory_.writeMemory(process_, textBlock, e.textIn->c_str(), static_cast<int>(textSize));
+                       memory_.writeMemory(process_, textBlock, e.textIn->c_str(), static_cast<int>(textBytes));
         if (written && memory_.writeMemory(process_, recordBlock, bytes, recordBytes)) {
             result = send(e.message, e.wParam, reinterpret_cast<LPARAM>(recordBlock));
             if (e.readRecordBack) {
@@ -451,8 +458,10 @@ LRESULT RemoteListView::exchangeRemote(const Exchange& e, Record& record, std::s
                 decode(reinterpret_cast<const unsigned char*>(answer.data()), remoteLayout_, record);
             }
             if (e.text == TextUse::read && result && textOut) {
-                std::string text = memory_.readMemory(process_, textBlock, static_cast<int>(textSize));
-                *textOut = readText(text.data(), text.size(), e.textLimit);
+                std::string bytes = memory_.readMemory(process_, textBlock, static_cast<int>(textBytes));
+                std::wstring text(textUnits, L'\0');
+                std::memcpy(text.data(), bytes.data(), textBytes);
+                textOut->assign(readText(text.data(), text.size(), e.textLimit));
             }
         }
     }
@@ -461,46 +470,45 @@ LRESULT RemoteListView::exchangeRemote(const Exchange& e, Record& record, std::s
 }
 
 RemoteListView::Exchange RemoteListView::request(UINT message, WPARAM wParam, TextUse text,
-                                                 const std::string* textIn, LRESULT refused) {
+                                                 const std::wstring* textIn, LRESULT refused) {
     Exchange e;
     e.message = message;
     e.wParam = wParam;
     e.text = text;
     e.textIn = textIn;
     // What a get answers is read back into the kept record; a set's record is ours already.
-    e.readRecordBack = message == LVM_GETITEMA || message == LVM_GETCOLUMNA;
+    e.readRecordBack = message == LVM_GETITEMW || message == LVM_GETCOLUMNW;
     e.refused = refused;
     return e;
 }
 
-LRESULT RemoteListView::exchangeItem(UINT message, WPARAM wParam, TextUse text, const std::string* textIn,
-                                     std::string* textOut, LRESULT refused) {
+LRESULT RemoteListView::exchangeItem(UINT message, WPARAM wParam, TextUse text, const std::wstring* textIn,
+                                     std::wstring* textOut, LRESULT refused) {
     return exchange(request(message, wParam, text, textIn, refused), item(), localItemText_, textOut);
 }
 
-LRESULT RemoteListView::exchangeColumn(UINT message, WPARAM wParam, TextUse text, const std::string* textIn,
-                                       std::string* textOut, LRESULT refused) {
+LRESULT RemoteListView::exchangeColumn(UINT message, WPARAM wParam, TextUse text, const std::wstring* textIn,
+                                       std::wstring* textOut, LRESULT refused) {
     return exchange(request(message, wParam, text, textIn, refused), column(), localColumnText_, textOut);
 }
 
-bool RemoteListView::readWideLocal(ListItemRecord& record, std::string& text) {
-    text.clear();
-    if (!windowOfThisProcess_) return false;
-    LVITEMW wide{};
-    wide.mask = record.mask;
-    wide.iItem = record.iItem;
-    wide.iSubItem = record.iSubItem;
-    wide.stateMask = record.stateMask;
-    wide.iImage = record.iImage;
-    wide.lParam = static_cast<LPARAM>(record.lParam);
-    wide.state = record.state;
-    wide.iIndent = record.iIndent;
-    bool read = getWideItem(window_, wide, wideText_, text);
-    record.state = wide.state;
-    record.iImage = wide.iImage;
-    record.lParam = wide.lParam;
-    record.iIndent = wide.iIndent;
-    return read;
+void RemoteListView::readWholeText(std::wstring& text, bool valuesBack) {
+    ListItemRecord& record = item();
+    // A wide copy is cut at exactly the capacity less its NUL: anything shorter is
+    // the whole text.
+    for (int capacity = kTextBuffer; capacity <= kLongestText; capacity *= 2) {
+        record.cchTextMax = capacity;
+        Exchange e;
+        e.message = LVM_GETITEMW;
+        e.text = TextUse::read;
+        e.textBlockSize = capacity;
+        e.textLimit = static_cast<size_t>(capacity) - 1;
+        e.readRecordBack = valuesBack;
+        text.clear();
+        LRESULT result = exchange(e, record, localItemText_, &text);
+        if (!result || text.size() < static_cast<size_t>(capacity) - 1) break;
+    }
+    record.cchTextMax = kTextCapacity;
 }
 
 // ---- items: reads ----
@@ -510,13 +518,13 @@ std::string RemoteListView::getItemText(int item, int subitem) {
     record.iItem = item;
     record.iSubItem = subitem;
     record.mask = LVIF_TEXT;
-    std::string text;
+    std::wstring text;
     Exchange e;
-    e.message = LVM_GETITEMA;
+    e.message = LVM_GETITEMW;
     e.text = TextUse::read;
     // Only the text comes back: the record itself is not read again.
     exchange(e, record, localItemText_, &text);
-    return text;
+    return gbkWithin(text, kMostCutBytes);
 }
 
 std::string RemoteListView::getFullItemText(int item, int subitem, int* image, int* param) {
@@ -525,7 +533,7 @@ std::string RemoteListView::getFullItemText(int item, int subitem, int* image, i
     return text;
 }
 
-void RemoteListView::getFullItemText(int item, int subitem, std::string& text, int* image, int* param) {
+bool RemoteListView::getFullItemText(int item, int subitem, std::string& text, int* image, int* param) {
     ListItemRecord& record = this->item();
     const bool alsoValues = image || param;
     record.iItem = item;
@@ -535,28 +543,10 @@ void RemoteListView::getFullItemText(int item, int subitem, std::string& text, i
         record.iImage = -1;
         record.lParam = 0;
     }
-    text.clear();
-    if (!remoteMode_) {
-        readWideLocal(record, text);
-    } else {
-        // A cut text is capacity - 1 bytes long, or one less when the cut would have
-        // split a double-byte character; anything shorter is the whole text.
-        for (int capacity = kTextBuffer; capacity <= kLongestText; capacity *= 2) {
-            record.cchTextMax = capacity;
-            Exchange e;
-            e.message = LVM_GETITEMA;
-            e.text = TextUse::read;
-            e.textBlockSize = capacity;
-            e.textLimit = static_cast<size_t>(capacity) - 1;
-            e.readRecordBack = alsoValues;
-            text.clear();
-            LRESULT result = exchange(e, record, localItemText_, &text);
-            if (!result || static_cast<int>(text.size()) < capacity - 2) break;
-        }
-        record.cchTextMax = kTextCapacity;
-    }
+    readWholeText(wholeText_, alsoValues);
     if (image) *image = record.iImage;
     if (param) *param = static_cast<int>(record.lParam);
+    return toGbkExactly(wholeText_, text);
 }
 
 std::string RemoteListView::getItemTextOf(int item, int subitem, HWND window) {
@@ -564,19 +554,19 @@ std::string RemoteListView::getItemTextOf(int item, int subitem, HWND window) {
     localItem_.iItem = item;
     localItem_.iSubItem = subitem;
     localItem_.mask = LVIF_TEXT;
-    std::string text;
+    std::wstring text;
     Exchange e;
-    e.message = LVM_GETITEMA;
+    e.message = LVM_GETITEMW;
     e.text = TextUse::read;
     exchangeLocal(window, e, localItem_, localItemText_, &text);
-    return text;
+    return gbkWithin(text, kMostCutBytes);
 }
 
 int RemoteListView::getItemImage(int item, int subitem) {
     this->item().iItem = item;
     this->item().iSubItem = subitem;
     this->item().mask = LVIF_IMAGE;
-    exchangeItem(LVM_GETITEMA, 0, TextUse::none);
+    exchangeItem(LVM_GETITEMW, 0, TextUse::none);
     return this->item().iImage;
 }
 
@@ -591,7 +581,7 @@ int RemoteListView::getItemIndent(int item) {
     this->item().iItem = item;
     this->item().iSubItem = 0;
     this->item().mask = LVIF_INDENT;
-    exchangeItem(LVM_GETITEMA, 0, TextUse::none);
+    exchangeItem(LVM_GETITEMW, 0, TextUse::none);
     return this->item().iIndent;
 }
 
@@ -601,7 +591,7 @@ int RemoteListView::getItemParam(int item) {
     // iSubItem stays as the previous operation left it.
     this->item().iItem = item;
     this->item().mask = LVIF_PARAM;
-    exchangeItem(LVM_GETITEMA, 0, TextUse::none);
+    exchangeItem(LVM_GETITEMW, 0, TextUse::none);
     // The low 32 bits: a 32-bit process's parameter whole, sign-extended back.
     return static_cast<int>(this->item().lParam);
 }
@@ -610,7 +600,7 @@ std::int64_t RemoteListView::getFullItemParam(int item) {
     this->item().iItem = item;
     this->item().iSubItem = 0;
     this->item().mask = LVIF_PARAM;
-    exchangeItem(LVM_GETITEMA, 0, TextUse::none);
+    exchangeItem(LVM_GETITEMW, 0, TextUse::none);
     return this->item().lParam;
 }
 
@@ -620,7 +610,8 @@ int RemoteListView::setItemText(int item, int subitem, const std::string& text) 
     this->item().iItem = item;
     this->item().iSubItem = subitem;
     this->item().mask = LVIF_TEXT;
-    return static_cast<int>(exchangeItem(LVM_SETITEMA, 0, TextUse::write, &text));
+    std::wstring wide = toWide(text);
+    return static_cast<int>(exchangeItem(LVM_SETITEMW, 0, TextUse::write, &wide));
 }
 
 int RemoteListView::setItemImage(int item, int subitem, int image) {
@@ -628,7 +619,7 @@ int RemoteListView::setItemImage(int item, int subitem, int image) {
     this->item().iSubItem = subitem;
     this->item().mask = LVIF_IMAGE;
     this->item().iImage = image;
-    return static_cast<int>(exchangeItem(LVM_SETITEMA, 0, TextUse::none));
+    return static_cast<int>(exchangeItem(LVM_SETITEMW, 0, TextUse::none));
 }
 
 int RemoteListView::setItemCheck(int item, int value) {
@@ -638,7 +629,7 @@ int RemoteListView::setItemCheck(int item, int value) {
     record.mask = LVIF_STATE;
     record.state = stateImageBits(value + 1);
     record.stateMask = kStateImageMask;
-    if (remoteMode_) return static_cast<int>(exchangeItem(LVM_SETITEMA, 0, TextUse::none));
+    if (remoteMode_) return static_cast<int>(exchangeItem(LVM_SETITEMW, 0, TextUse::none));
     return static_cast<int>(exchangeItem(LVM_SETITEMSTATE, static_cast<WPARAM>(item), TextUse::none));
 }
 
@@ -647,7 +638,7 @@ int RemoteListView::setItemIndent(int item, int indent) {
     this->item().iSubItem = 0;
     this->item().mask = LVIF_INDENT;
     this->item().iIndent = indent;
-    return static_cast<int>(exchangeItem(LVM_SETITEMA, 0, TextUse::none));
+    return static_cast<int>(exchangeItem(LVM_SETITEMW, 0, TextUse::none));
 }
 
 int RemoteListView::setItemParam(int item, int param) {
@@ -655,7 +646,7 @@ int RemoteListView::setItemParam(int item, int param) {
     this->item().iSubItem = 0;
     this->item().mask = LVIF_PARAM;
     this->item().lParam = param;
-    return static_cast<int>(exchangeItem(LVM_SETITEMA, 0, TextUse::none));
+    return static_cast<int>(exchangeItem(LVM_SETITEMW, 0, TextUse::none));
 }
 
 // ---- selection and check loops ----
@@ -690,7 +681,7 @@ int RemoteListView::selectItem(int item) {
     record.state = LVIS_SELECTED;
     record.stateMask = LVIS_SELECTED;
     return static_cast<int>(
-        exchangeItem(remoteMode_ ? LVM_SETITEMA : LVM_SETITEMSTATE, static_cast<WPARAM>(item), TextUse::none));
+        exchangeItem(remoteMode_ ? LVM_SETITEMW : LVM_SETITEMSTATE, static_cast<WPARAM>(item), TextUse::none));
 }
 
 int RemoteListView::deselectItem(int item) {
@@ -701,7 +692,7 @@ int RemoteListView::deselectItem(int item) {
     record.state = ~static_cast<std::uint32_t>(LVIS_SELECTED);
     record.stateMask = LVIS_SELECTED;
     return static_cast<int>(
-        exchangeItem(remoteMode_ ? LVM_SETITEMA : LVM_SETITEMSTATE, static_cast<WPARAM>(item), TextUse::none));
+        exchangeItem(remoteMode_ ? LVM_SETITEMW : LVM_SETITEMSTATE, static_cast<WPARAM>(item), TextUse::none));
 }
 
 // ---- inserting, deleting, finding ----
@@ -721,7 +712,8 @@ int RemoteListView::insertItemWithParam(int index, const std::string& text, int 
     record.stateMask = kStateImageMask;
     record.iIndent = indent;
     record.lParam = param;
-    int inserted = static_cast<int>(exchangeItem(LVM_INSERTITEMA, 0, TextUse::write, &text, nullptr, -1));
+    std::wstring wide = toWide(text);
+    int inserted = static_cast<int>(exchangeItem(LVM_INSERTITEMW, 0, TextUse::write, &wide, nullptr, -1));
     // A list with check boxes gives a new item an empty box whatever it was asked
     // for: a box asked ticked or clear is set again when it did not take.
     if (inserted >= 0 && (check == 0 || check == 1) && getItemCheck(inserted) != check) {
@@ -748,7 +740,8 @@ void RemoteListView::insertRecords(int position, const std::vector<ItemRecord>& 
             record.iItem = index;
             record.iSubItem = static_cast<int>(c) + 1;
             record.iImage = c < r.subitemImages.size() ? r.subitemImages[c] : -1;
-            exchangeItem(LVM_SETITEMA, 0, TextUse::write, &r.subitemTexts[c]);
+            std::wstring wide = toWide(r.subitemTexts[c]);
+            exchangeItem(LVM_SETITEMW, 0, TextUse::write, &wide);
         }
     }
     send(WM_SETREDRAW, TRUE);
@@ -767,12 +760,13 @@ int RemoteListView::deleteAllItems() { return static_cast<int>(send(LVM_DELETEAL
 int RemoteListView::findItemText(const std::string& text, int start, bool whole, bool wrap) {
     FindRecord find{};
     find.flags = (whole ? LVFI_STRING : LVFI_PARTIAL) | (wrap ? LVFI_WRAP : 0);
-    std::string buffer;
+    std::wstring wide = toWide(text);
+    std::wstring buffer;
     Exchange e;
-    e.message = LVM_FINDITEMA;
+    e.message = LVM_FINDITEMW;
     e.wParam = static_cast<WPARAM>(start);
     e.text = TextUse::write;
-    e.textIn = &text;
+    e.textIn = &wide;
     e.refused = -1;
     return static_cast<int>(exchange(e, find, buffer, nullptr));
 }
@@ -783,9 +777,9 @@ int RemoteListView::findItemParam(int start, int param, bool wrap) {
         FindRecord find{};
         find.flags = LVFI_PARAM | (wrap ? LVFI_WRAP : 0);
         find.lParam = param;
-        std::string buffer;
+        std::wstring buffer;
         Exchange e;
-        e.message = LVM_FINDITEMA;
+        e.message = LVM_FINDITEMW;
         e.wParam = static_cast<WPARAM>(start);
         e.refused = -1;
         return static_cast<int>(exchange(e, find, buffer, nullptr));
@@ -798,7 +792,7 @@ int RemoteListView::findItemParam(int start, int param, bool wrap) {
         record.iItem = item;
         record.iSubItem = 0;
         record.mask = LVIF_PARAM;
-        return exchangeItem(LVM_GETITEMA, 0, TextUse::none) && static_cast<int>(record.lParam) == param;
+        return exchangeItem(LVM_GETITEMW, 0, TextUse::none) && static_cast<int>(record.lParam) == param;
     };
     const int first = start < 0 ? 0 : start + 1;
     for (int item = first; item < count; ++item) {
@@ -822,14 +816,14 @@ int RemoteListView::arrange() { return static_cast<int>(send(LVM_ARRANGE)); }
 
 std::string RemoteListView::getColumnTitle(int column) {
     this->column().mask = LVCF_TEXT;
-    std::string title;
-    exchangeColumn(LVM_GETCOLUMNA, static_cast<WPARAM>(column), TextUse::read, nullptr, &title);
-    return title;
+    std::wstring title;
+    exchangeColumn(LVM_GETCOLUMNW, static_cast<WPARAM>(column), TextUse::read, nullptr, &title);
+    return gbkWithin(title, kMostCutBytes);
 }
 
 int RemoteListView::getColumnAlignment(int column) {
     this->column().mask = LVCF_FMT;
-    if (!exchangeColumn(LVM_GETCOLUMNA, static_cast<WPARAM>(column), TextUse::none)) return 255;
+    if (!exchangeColumn(LVM_GETCOLUMNW, static_cast<WPARAM>(column), TextUse::none)) return 255;
     int fmt = this->column().fmt;
     if (fmt & LVCFMT_CENTER) return kAlignCenter;
     if (fmt & LVCFMT_RIGHT) return kAlignRight;
@@ -838,43 +832,44 @@ int RemoteListView::getColumnAlignment(int column) {
 
 int RemoteListView::getColumnWidth(int column) {
     this->column().mask = LVCF_WIDTH;
-    exchangeColumn(LVM_GETCOLUMNA, static_cast<WPARAM>(column), TextUse::none);
+    exchangeColumn(LVM_GETCOLUMNW, static_cast<WPARAM>(column), TextUse::none);
     return this->column().cx;
 }
 
 int RemoteListView::getColumnImage(int column) {
     this->column().mask = LVCF_FMT | LVCF_IMAGE;
-    if (!exchangeColumn(LVM_GETCOLUMNA, static_cast<WPARAM>(column), TextUse::none)) return -1;
+    if (!exchangeColumn(LVM_GETCOLUMNW, static_cast<WPARAM>(column), TextUse::none)) return -1;
     return this->column().iImage;
 }
 
 bool RemoteListView::isColumnImageOnRight(int column) {
     this->column().mask = LVCF_FMT | LVCF_IMAGE;
-    if (!exchangeColumn(LVM_GETCOLUMNA, static_cast<WPARAM>(column), TextUse::none)) return false;
+    if (!exchangeColumn(LVM_GETCOLUMNW, static_cast<WPARAM>(column), TextUse::none)) return false;
     return (this->column().fmt & LVCFMT_BITMAP_ON_RIGHT) != 0;
 }
 
 int RemoteListView::setColumnTitle(int column, const std::string& title) {
     this->column().mask = LVCF_TEXT;
-    return static_cast<int>(exchangeColumn(LVM_SETCOLUMNA, static_cast<WPARAM>(column), TextUse::write, &title));
+    std::wstring wide = toWide(title);
+    return static_cast<int>(exchangeColumn(LVM_SETCOLUMNW, static_cast<WPARAM>(column), TextUse::write, &wide));
 }
 
 int RemoteListView::setColumnWidth(int column, int width) {
     this->column().mask = LVCF_WIDTH;
     this->column().cx = width;
-    return static_cast<int>(exchangeColumn(LVM_SETCOLUMNA, static_cast<WPARAM>(column), TextUse::none));
+    return static_cast<int>(exchangeColumn(LVM_SETCOLUMNW, static_cast<WPARAM>(column), TextUse::none));
 }
 
 int RemoteListView::setColumnImage(int column, int image) {
     this->column().mask = LVCF_IMAGE;
     this->column().iImage = image;
-    return static_cast<int>(exchangeColumn(LVM_SETCOLUMNA, static_cast<WPARAM>(column), TextUse::none));
+    return static_cast<int>(exchangeColumn(LVM_SETCOLUMNW, static_cast<WPARAM>(column), TextUse::none));
 }
 
 int RemoteListView::getColumnCount() {
     headerWindow_ = reinterpret_cast<HWND>(send(LVM_GETHEADER));
     // No header: the message to window 0 fails and the count is 0.
-    return static_cast<int>(SendMessageA(headerWindow_, HDM_GETITEMCOUNT, 0, 0));
+    return static_cast<int>(SendMessageW(headerWindow_, HDM_GETITEMCOUNT, 0, 0));
 }
 
 int RemoteListView::insertColumn(int position, const std::string& title, int width, int alignment, int image,
@@ -886,8 +881,9 @@ int RemoteListView::insertColumn(int position, const std::string& title, int wid
     if (imageOnRight) record.fmt += LVCFMT_BITMAP_ON_RIGHT;
     record.iImage = image;
     if (position == -1) position = getColumnCount();
+    std::wstring wide = toWide(title);
     return static_cast<int>(
-        exchangeColumn(LVM_INSERTCOLUMNA, static_cast<WPARAM>(position), TextUse::write, &title, nullptr, -1));
+        exchangeColumn(LVM_INSERTCOLUMNW, static_cast<WPARAM>(position), TextUse::write, &wide, nullptr, -1));
 }
 
 int RemoteListView::deleteColumn(int column) {
@@ -897,26 +893,18 @@ int RemoteListView::deleteColumn(int column) {
 HWND RemoteListView::editLabel(int item) {
     if (remoteMode_) SetActiveWindow(GetWindow(window_, GW_OWNER));
     SetFocus(window_);
-    return reinterpret_cast<HWND>(send(LVM_EDITLABELA, static_cast<WPARAM>(item)));
+    return reinterpret_cast<HWND>(send(LVM_EDITLABELW, static_cast<WPARAM>(item)));
 }
 
 // ---- whole records ----
 
 ItemRecord RemoteListView::readRecord(int item) {
     // Records are read to be put back (sortByColumn deletes and re-inserts every row):
-    // texts come whole, a list of this process's read wide, another's read again
-    // when it filled the buffer rather than cut at 249 bytes.
-    auto readText = [&](ListItemRecord& record, std::string& text) {
-        if (!remoteMode_) {
-            readWideLocal(record, text);
-            return;
-        }
-        exchangeItem(LVM_GETITEMA, 0, TextUse::read, nullptr, &text);
-        if (text.size() >= static_cast<size_t>(kTextCapacity) - 2) {
-            int image = record.iImage;
-            text = getFullItemText(record.iItem, record.iSubItem);
-            record.iImage = image;
-        }
+    // texts come whole, with the record's other fields as the control answered them.
+    // A record keeps GBK, so a character GBK has no form for comes back as '?'.
+    auto readWhole = [&](std::string& text) {
+        readWholeText(wholeText_, true);
+        text = toGbk(wholeText_);
     };
     ItemRecord out;
     ListItemRecord& record = this->item();
@@ -928,7 +916,7 @@ ItemRecord RemoteListView::readRecord(int item) {
     record.iImage = record.iIndent = 0;
     record.lParam = 0;
     record.state = 0;
-    readText(record, out.text);
+    readWhole(out.text);
     out.image = record.iImage;
     out.check = stateImageOf(record.state) - 1;
     out.param = record.lParam;
@@ -940,7 +928,7 @@ ItemRecord RemoteListView::readRecord(int item) {
         sub.iSubItem = c;
         sub.iImage = 0;
         std::string text;
-        readText(sub, text);
+        readWhole(text);
         out.subitemImages.push_back(sub.iImage);
         out.subitemTexts.push_back(text);
     }
@@ -1019,27 +1007,28 @@ std::string RemoteListView::getBackImage() {
     BackImageRecord image{};
     image.ulFlags = LVBKIF_SOURCE_URL;
     image.cchImageMax = 256;
-    std::string buffer, path;
+    std::wstring buffer, path;
     Exchange e;
-    e.message = LVM_GETBKIMAGEA;
+    e.message = LVM_GETBKIMAGEW;
     e.text = TextUse::read;
     e.textBlockSize = 256;
     e.textLimit = 255;
     exchange(e, image, buffer, &path);
-    return path;
+    return gbkWithin(path, 255);
 }
 
 void RemoteListView::setBackImage(const std::string& path, bool tile) {
     setTextBackColor(CLR_NONE);
     BackImageRecord image{};
     image.ulFlags = LVBKIF_SOURCE_URL | (tile ? LVBKIF_STYLE_TILE : 0);
-    image.cchImageMax = static_cast<int>(path.size()) + 1;
+    std::wstring wide = toWide(path);
+    image.cchImageMax = static_cast<int>(wide.size()) + 1;
     image.xOffsetPercent = image.yOffsetPercent = 100;
-    std::string buffer;
+    std::wstring buffer;
     Exchange e;
-    e.message = LVM_SETBKIMAGEA;
+    e.message = LVM_SETBKIMAGEW;
     e.text = TextUse::write;
-    e.textIn = &path;
+    e.textIn = &wide;
     exchange(e, image, buffer, nullptr);
 }
 
@@ -1058,10 +1047,10 @@ void RemoteListView::getItemSpacingXY(bool smallIcons, int& horizontal, int& ver
 // ---- selection style, modes ----
 
 bool RemoteListView::singleSelection(std::optional<bool> newValue) {
-    LONG style = GetWindowLongA(window_, GWL_STYLE);
+    LONG style = GetWindowLongW(window_, GWL_STYLE);
     if (newValue) {
-        SetWindowLongA(window_, GWL_STYLE, *newValue ? (style | LVS_SINGLESEL) : (style & ~LVS_SINGLESEL));
-        style = GetWindowLongA(window_, GWL_STYLE);
+        SetWindowLongW(window_, GWL_STYLE, *newValue ? (style | LVS_SINGLESEL) : (style & ~LVS_SINGLESEL));
+        style = GetWindowLongW(window_, GWL_STYLE);
     }
     return (style & LVS_SINGLESEL) != 0;
 }

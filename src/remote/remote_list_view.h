@@ -2,6 +2,10 @@
 // messages, in this process (local mode) or in another one (remote mode). In remote
 // mode every record, and the text it points to, is copied into blocks allocated in
 // the control's process for the one exchange and released before returning.
+//
+// Texts travel as UTF-16 (the W messages), converted from and to GBK with code
+// page 936 whatever the system's, so a list of any program reads the same on an
+// English, Japanese or UTF-8 Windows as on a Chinese one.
 #pragma once
 
 #include "core/record_sort.h"
@@ -44,9 +48,9 @@ struct ListColumnRecord {
     std::int32_t iOrder;
 };
 
-// The bytes a list view reads: LVITEMA and LVCOLUMNA of a 32-bit and of a 64-bit
-// process. Our own layouts: the SDK's current LVITEMA has grown past what every
-// version understands.
+// The bytes a list view reads: LVITEMW and LVCOLUMNW (laid out as their A twins,
+// the text pointer to UTF-16) of a 32-bit and of a 64-bit process. Our own
+// layouts: the SDK's current LVITEMW has grown past what every version understands.
 struct ListItemRecord32 {
     std::uint32_t mask;
     std::int32_t iItem;
@@ -120,8 +124,8 @@ enum class RecordLayout { bits32, bits64 };
 constexpr RecordLayout kOwnRecordLayout = sizeof(void*) == 8 ? RecordLayout::bits64 : RecordLayout::bits32;
 
 namespace list_view {
-constexpr int kTextCapacity = 250;    // cchTextMax: a text comes back cut to 249 bytes
-constexpr int kTextBuffer = 260;      // the text buffer and the remote text block
+constexpr int kTextCapacity = 250;    // cchTextMax, in characters; a text comes back cut to 249 bytes of GBK
+constexpr int kTextBuffer = 260;      // the text buffer and the remote text block, in characters
 constexpr std::uint32_t kStateImageMask = 0xFFFFF000;
 // The state image index sits above the item's other state bits (INDEXTOSTATEIMAGEMASK);
 // a check box is state image 1 (clear) or 2 (ticked), 0 is none.
@@ -229,11 +233,13 @@ public:
     void setLocalMode();
 
     // The whole text of any length, where getItemText stops at 249 bytes. When asked,
-    // the image index and the item parameter come back from the same exchange. A
-    // list of this process is read wide and the text given in code page 936.
+    // the image index and the item parameter come back from the same exchange.
     std::string getFullItemText(int item, int subitem = 0, int* image = nullptr, int* param = nullptr);
-    // The same into the caller's text, whose buffer is reused.
-    void getFullItemText(int item, int subitem, std::string& text, int* image = nullptr, int* param = nullptr);
+    // The same into the caller's text, whose buffer is reused. False when the cell
+    // holds a character that GBK has no form for: the text has '?' in its place,
+    // and storing it would lose what the user typed. A cell that cannot be read
+    // gives an empty text and true.
+    bool getFullItemText(int item, int subitem, std::string& text, int* image = nullptr, int* param = nullptr);
 
     HWND window() const { return window_; }
     HANDLE process() const { return process_; }
@@ -246,35 +252,37 @@ public:
 
 private:
     enum class TextUse { none, read, write };
+    // Texts here are UTF-16, counted in characters; GBK stays with the public routines.
     struct Exchange {
         UINT message = 0;
         WPARAM wParam = 0;
         TextUse text = TextUse::none;
-        const std::string* textIn = nullptr;  // TextUse::write
+        const std::wstring* textIn = nullptr;  // TextUse::write
         int textBlockSize = list_view::kTextBuffer;
         size_t textLimit = list_view::kTextCapacity - 1;  // the most a read text keeps
-        bool readRecordBack = false;          // remote: copy the answered record over the local image
-        LRESULT refused = 0;                  // the result when the exchange cannot be made
+        bool readRecordBack = false;           // remote: copy the answered record over the local image
+        LRESULT refused = 0;                   // the result when the exchange cannot be made
     };
     // Sends one record in the layout of the control's process, through blocks of
     // that process in remote mode. A read text lands in textOut when the message
     // succeeds.
     template <typename Record>
-    LRESULT exchange(const Exchange& e, Record& record, std::string& localText, std::string* textOut);
+    LRESULT exchange(const Exchange& e, Record& record, std::wstring& localText, std::wstring* textOut);
     // Local half: the record in our own layout, straight to a list view of this process.
     template <typename Record>
-    LRESULT exchangeLocal(HWND window, const Exchange& e, Record& record, std::string& localText,
-                          std::string* textOut);
+    LRESULT exchangeLocal(HWND window, const Exchange& e, Record& record, std::wstring& localText,
+                          std::wstring* textOut);
     // Remote half: the record and its text through one block of the control's process.
-    template <typename Record> LRESULT exchangeRemote(const Exchange& e, Record& record, std::string* textOut);
-    static Exchange request(UINT message, WPARAM wParam, TextUse text, const std::string* textIn, LRESULT refused);
+    template <typename Record> LRESULT exchangeRemote(const Exchange& e, Record& record, std::wstring* textOut);
+    static Exchange request(UINT message, WPARAM wParam, TextUse text, const std::wstring* textIn, LRESULT refused);
     // The kept item or column record of the mode, sent with the message.
-    LRESULT exchangeItem(UINT message, WPARAM wParam, TextUse text, const std::string* textIn = nullptr,
-                         std::string* textOut = nullptr, LRESULT refused = 0);
-    LRESULT exchangeColumn(UINT message, WPARAM wParam, TextUse text, const std::string* textIn = nullptr,
-                           std::string* textOut = nullptr, LRESULT refused = 0);
-    // Local mode: the item record's fields read with LVM_GETITEMW, the text whole.
-    bool readWideLocal(ListItemRecord& record, std::string& text);
+    LRESULT exchangeItem(UINT message, WPARAM wParam, TextUse text, const std::wstring* textIn = nullptr,
+                         std::wstring* textOut = nullptr, LRESULT refused = 0);
+    LRESULT exchangeColumn(UINT message, WPARAM wParam, TextUse text, const std::wstring* textIn = nullptr,
+                           std::wstring* textOut = nullptr, LRESULT refused = 0);
+    // The cell the kept item record names, whole, and with valuesBack the record's
+    // other fields as the control answered them; in either mode.
+    void readWholeText(std::wstring& text, bool valuesBack);
     bool blocksAddressable(const void* recordBlock, const void* textBlock) const;
     int insertItemWithParam(int index, const std::string& text, int image, int check, int indent,
                             std::int64_t param);
@@ -294,15 +302,14 @@ private:
     HANDLE process_ = nullptr;
     bool windowOfThisProcess_ = false;  // local records may only go to such a window
     RecordLayout remoteLayout_ = kOwnRecordLayout;
-    std::string localItemText_;    // the buffer localItem_.pszText points to
-    std::string localColumnText_;  // the buffer localColumn_.pszText points to
-    std::wstring wideText_;        // the buffer of the wide reads, kept between them
+    std::wstring localItemText_;    // the buffer localItem_.pszText points to
+    std::wstring localColumnText_;  // the buffer localColumn_.pszText points to
+    std::wstring wholeText_;        // the text of the whole reads, kept between them
 };
 
-// The whole text of a cell of a list view of this process, in code page 936; empty
-// for no such cell. Read wide, whose length comes back exact: Windows' list view
-// answers the A messages through a conversion that may give an empty or short
-// text when a double-byte text does not fit the buffer.
-std::string readLocalCellText(HWND list, int item, int subitem);
+// The whole text of a cell of a list view of this process, in GBK; empty for no
+// such cell. exact, when given, says whether every character had a GBK form (as
+// getFullItemText's result does).
+std::string readLocalCellText(HWND list, int item, int subitem, bool* exact = nullptr);
 
 }  // namespace vostrel

@@ -13,7 +13,7 @@ constexpr DWORD kProcessAllAccess = 0x1F0FFF;
 bool isWow64Process(HANDLE process, bool& wow64) {
     using Function = BOOL(WINAPI*)(HANDLE, PBOOL);
     static const auto function = reinterpret_cast<Function>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
     BOOL answer = FALSE;
     if (!function || !function(process, &answer)) return false;
     wow64 = answer != FALSE;
@@ -22,9 +22,9 @@ bool isWow64Process(HANDLE process, bool& wow64) {
 }  // namespace
 
 int operatingSystemClass() {
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;  // 148
-    if (!GetVersionExA(&version)) return os_class::kUnknown;
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;  // 276
+    if (!GetVersionExW(&version)) return os_class::kUnknown;
     switch (version.dwPlatformId) {
     case VER_PLATFORM_WIN32s: return os_class::kWin32s;
     case VER_PLATFORM_WIN32_WINDOWS: return os_class::kWindows9x;
@@ -61,10 +61,11 @@ void* RemoteMemory::allocate(HANDLE process, int size) {
                               PAGE_READWRITE);
     }
     // A mapping that failed leaves no record behind: its block was never handed out,
-    // and a record of handle 0 would turn a later release(0) into a success.
+    // and a record of handle 0 would turn a later release(0) into a success. Unnamed:
+    // every block is a mapping of its own.
     SharedMapping mapping;
     mapping.mappingHandle =
-        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(size), "");
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(size), nullptr);
     if (!mapping.mappingHandle) return nullptr;
     mapping.viewAddress = MapViewOfFile(mapping.mappingHandle, FILE_MAP_ALL_ACCESS, 0, 0, 0);
     if (!mapping.viewAddress) {

@@ -17,7 +17,7 @@ constexpr int kWindows9x = 2;
 constexpr int kNt = 3;
 }  // namespace os_class
 
-// The class of the running system from GetVersionExA's platform id.
+// The class of the running system from GetVersionExW's platform id.
 int operatingSystemClass();
 
 struct SharedMapping {

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -115,6 +116,7 @@ protected:
             ASSERT_TRUE(helper.list) << test::describeWindows();
             ASSERT_TRUE(SendMessageA(helper.top, test::kRefillMessage, 0, 0));
             list_ = helper.list;
+            helperTop_ = helper.top;
             if (other) listBits_ = 96 - kOwnBits;
         } else {
             own_ = std::make_unique<OwnList>();
@@ -130,8 +132,25 @@ protected:
         return test::knownItems()[0].param + (listBits_ == 64 ? test::kHighParamBits : 0);
     }
 
+    // The cell as the control holds it, asked of the list's own process.
+    std::wstring heldText(int item, int subitem) const {
+        if (!helperTop_) return test::cellText(list_, item, subitem);
+        SendMessageW(helperTop_, test::kShowCellMessage, static_cast<WPARAM>(item), subitem);
+        wchar_t title[4096] = {};
+        GetWindowTextW(helperTop_, title, 4096);
+        return title;
+    }
+    void putOutsideGbk(int item, int subitem) const {
+        if (!helperTop_) {
+            ASSERT_TRUE(test::setCellText(list_, item, subitem, test::kOutsideGbkText));
+        } else {
+            ASSERT_TRUE(SendMessageW(helperTop_, test::kPutOutsideGbkMessage, static_cast<WPARAM>(item), subitem));
+        }
+    }
+
     std::unique_ptr<OwnList> own_;
     HWND list_ = nullptr;
+    HWND helperTop_ = nullptr;  // the list's top window when the helper owns it
     int listBits_ = kOwnBits;
     RemoteListView view_;
 };
@@ -194,6 +213,32 @@ TEST_P(ListViewAccess, TextsAreCutAt249BytesAndFullTextsComeWhole) {
     EXPECT_EQ(view_.getItemText(2), test::longText().substr(0, 249));
     EXPECT_EQ(view_.localItemRecord().cchTextMax, list_view::kTextCapacity);
     EXPECT_EQ(view_.remoteItemRecord().cchTextMax, list_view::kTextCapacity);
+}
+
+// The list holds the characters, not GBK bytes read in the system's code page:
+// the tool's own Unicode list and any other program see Chinese on every Windows.
+TEST_P(ListViewAccess, ChineseWrittenIsHeldAsChineseAndReadsBack) {
+    EXPECT_TRUE(view_.setItemText(1, 1, "场控文本"));
+    EXPECT_EQ(view_.insertItem(-1, "新项"), 4);
+    EXPECT_EQ(heldText(1, 1), L"场控文本");
+    EXPECT_EQ(heldText(4, 0), L"新项");
+    EXPECT_EQ(view_.getItemText(1, 1), "场控文本");
+    EXPECT_EQ(view_.getFullItemText(4), "新项");
+    EXPECT_EQ(view_.findItemText("新项"), 4);
+}
+
+// The library save must not store a text that lost a character: the read says so
+// (the text comes with '?' in its place, the image and parameter as ever).
+TEST_P(ListViewAccess, FullReadSaysWhenACharacterHasNoGbkForm) {
+    putOutsideGbk(1, 0);
+    std::string text;
+    int image = 99, param = 99;
+    EXPECT_FALSE(view_.getFullItemText(1, 0, text, &image, &param));
+    EXPECT_EQ(text, "中?文?");
+    EXPECT_EQ(image, 1);
+    EXPECT_EQ(param, -2);
+    EXPECT_TRUE(view_.getFullItemText(0, 1, text));
+    EXPECT_EQ(text, "第一条正文");
 }
 
 TEST_P(ListViewAccess, MissingItemsAndColumnsReadAsTheFailureValues) {
@@ -465,6 +510,26 @@ TEST_P(ListViewAccess, EveryOperationLeavesTheMappingListAsItFoundIt) {
         }
     }
     if (outstanding) view_.memory().release(GetCurrentProcess(), outstanding);
+}
+
+// The other code pages' runs name theirs: a run that silently fell back to 936
+// would pass without trying anything.
+TEST(RemoteListView, RunsUnderTheCodePageItWasGiven) {
+    char expected[16] = {};
+    if (!GetEnvironmentVariableA("VOSTREL_CODE_PAGE", expected, sizeof expected)) {
+        GTEST_SKIP() << "no code page asked for";
+    }
+    EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
+}
+
+TEST(RemoteListView, LocalCellReadSaysWhenACharacterHasNoGbkForm) {
+    OwnList own;
+    ASSERT_TRUE(test::setCellText(own.list(), 1, 1, test::kOutsideGbkText));
+    bool exact = true;
+    EXPECT_EQ(readLocalCellText(own.list(), 1, 1, &exact), "中?文?");
+    EXPECT_FALSE(exact);
+    EXPECT_EQ(readLocalCellText(own.list(), 0, 1, &exact), "第一条正文");
+    EXPECT_TRUE(exact);
 }
 
 TEST(RemoteListView, AttachChecksTheClassNameByteForByte) {
