@@ -30,13 +30,6 @@ std::wstring programFolder() {
     return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
 }
 
-// TODO(merge): the accessor's exact read.
-bool readCell(RemoteListView& view, int row, int column, std::string& text, int* image = nullptr,
-              int* data = nullptr) {
-    view.getFullItemText(row, column, text, image, data);
-    return true;
-}
-
 bool writeAll(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
         DWORD chunk = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
@@ -105,10 +98,10 @@ SaveResult writeListToFile(HWND list, const std::wstring& path) {
         // a double-byte character there. The image and the item data come with the
         // title, in one exchange.
         int image = -1, data = 0;
-        bool exact = readCell(view, r, 0, cell, &image, &data);
+        bool exact = view.getFullItemText(r, 0, cell, &image, &data);
         appendTextRecord(bytes, true, image, data, cell);
         for (int c = 1; c < columns; ++c) {
-            exact = readCell(view, r, c, cell) && exact;
+            exact = view.getFullItemText(r, c, cell) && exact;
             appendTextRecord(bytes, false, -1, 0, cell);
         }
         if (!exact) {

@@ -146,6 +146,23 @@ TEST_F(TextList, ALoadAndASaveGiveBackEveryByteEvenOnesThatAreNoCharacter) {
     EXPECT_EQ(readFileBytes(path), bytes);
 }
 
+// A text GBK cannot hold is never saved with '?' in its place: the file stays as
+// it was, and the row is named.
+TEST_F(TextList, ASaveOfATextGbkCannotHoldKeepsTheFileAndNamesTheRow) {
+    readListFromBytes(list, encodeTextRows({{{"a", "b"}}, {{"c", "d"}}}));
+    LVITEMW cell{};
+    cell.iSubItem = 1;
+    wchar_t emoji[] = L"\u573A \U0001F600";
+    cell.pszText = emoji;
+    SendMessageW(list, LVM_SETITEMTEXTW, 1, reinterpret_cast<LPARAM>(&cell));
+    std::string path = folder.path() + "/morvath.txt";
+    writeFileBytes(path, "old");
+    SaveResult result = writeListToFile(list, toWide(path));
+    EXPECT_FALSE(result.saved);
+    EXPECT_EQ(result.rowOutsideGbk, 1);
+    EXPECT_EQ(readFileBytes(path), "old");
+}
+
 TEST_F(TextList, SavedFileReloadsToTheSameRowsInTheSameOrder) {
     for (int i = 0; i < 20; ++i) {
         int row = appendRow(list);
