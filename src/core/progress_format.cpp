@@ -23,6 +23,7 @@ constexpr char kTransferBroken[] = "\xB4\xAB\xCA\xE4\xD6\xD0\xB6\xCF";          
 constexpr char kBadProgramName[] = "\xB3\xCC\xD0\xF2\xC3\xFB\xD7\xD6\xCE\xDE\xD0\xA7";                 // 程序名字无效
 constexpr char kEmptyFile[] = "\xCE\xC4\xBC\xFE\xCE\xAA\xBF\xD5";                                     // 文件为空
 constexpr char kNotAProgram[] = "\xB2\xBB\xCA\xC7\xBF\xC9\xD6\xB4\xD0\xD0\xB3\xCC\xD0\xF2";             // 不是可执行程序
+constexpr char kWrongMachine[] = "\xD0\xC2\xB3\xCC\xD0\xF2\xB2\xBB\xC4\xDC\xD4\xDA\xD5\xE2\xCC\xA8\xB5\xE7\xC4\xD4\xB5\xC4Windows\xC9\xCF\xD4\xCB\xD0\xD0,\xC3\xBB\xD3\xD0\xCC\xE6\xBB\xBB\xC8\xCE\xBA\xCE\xCE\xC4\xBC\xFE";  // 新程序不能在这台电脑的Windows上运行,没有替换任何文件
 
 // A count kept as a double, back as a 64-bit integer: a size announced as
 // 9223372036854775807 is 2^63 as a double, one past the largest integer.
@@ -115,6 +116,7 @@ std::string downloadFailedText(std::int64_t failure) {
     if (failure > 0 && failure != 200) return kFailedPrefix + (kServerAnswered + std::to_string(failure));
     if (failure == downloadFailure::kEmpty) return std::string(kFailedPrefix) + kEmptyFile;
     if (failure == downloadFailure::kNotAProgram) return std::string(kFailedPrefix) + kNotAProgram;
+    if (failure == downloadFailure::kWrongMachine) return std::string(kFailedPrefix) + kWrongMachine;
     return std::string(kFailedPrefix) + kTransferBroken;
 }
 

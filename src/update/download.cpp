@@ -1,7 +1,9 @@
 #include "update/download.h"
 
+#include "core/pe_image.h"
 #include "win/gbk_wide.h"
 #include "win/http_address.h"
+#include "win/machine.h"
 #include "win/unique_handle.h"
 
 #include <wininet.h>
@@ -98,27 +100,29 @@ bool endsWithExe(const std::wstring& path) {
     return path.size() >= 4 && _wcsicmp(path.c_str() + path.size() - 4, L".exe") == 0;
 }
 
-bool readAt(HANDLE file, std::int64_t offset, char* bytes, DWORD count) {
-    LARGE_INTEGER at{};
-    at.QuadPart = offset;
-    DWORD got = 0;
-    return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && ReadFile(file, bytes, count, &got, nullptr) &&
-           got == count;
-}
+// The first bytes of a file: enough for the headers and section table of any
+// program a linker makes.
+constexpr DWORD kHeaderBytes = 64 * 1024;
 
-// A Windows program starts with "MZ", and the 32-bit value at 0x3C of that
-// header tells where its "PE\0\0" header lies. A captive portal's page, an
-// error text or a cut file has neither.
-bool holdsWindowsProgram(const std::wstring& path) {
+// Why the finished file may not become the program, if it may not: a captive
+// portal's page or an error text is no program; a program for a processor this
+// Windows cannot run would replace a working one with one that never starts; and
+// a file shorter than its headers say was cut (a chunked body whose connection
+// closed mid-chunk ends like a whole one).
+std::optional<std::int64_t> refusalOfProgram(const std::wstring& path, std::int64_t length) {
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    unsigned char header[64] = {};
-    if (!file || !readAt(file.get(), 0, reinterpret_cast<char*>(header), sizeof header)) return false;
-    if (header[0] != 'M' || header[1] != 'Z') return false;
-    std::int64_t peAt = header[0x3C] | header[0x3D] << 8 | header[0x3E] << 16 |
-                        static_cast<std::int64_t>(header[0x3F]) << 24;
-    char signature[4] = {};
-    return readAt(file.get(), peAt, signature, sizeof signature) && std::memcmp(signature, "PE\0\0", 4) == 0;
+    std::string header(static_cast<size_t>(length < kHeaderBytes ? length : kHeaderBytes), '\0');
+    DWORD got = 0;
+    if (!file || !ReadFile(file.get(), header.data(), static_cast<DWORD>(header.size()), &got, nullptr)) {
+        return downloadFailure::kBroken;
+    }
+    header.resize(got);
+    std::optional<PeImage> image = readPeImage(header);
+    if (!image) return downloadFailure::kNotAProgram;
+    if (!windowsRunsProgramFor(image->machine)) return downloadFailure::kWrongMachine;
+    if (static_cast<std::uint64_t>(length) < image->wholeLength) return downloadFailure::kBroken;
+    return std::nullopt;
 }
 
 // Moves the finished file over the destination. The file of a running program
@@ -250,11 +254,10 @@ std::optional<std::int64_t> receiveIntoFile(Transfer& t, HINTERNET request, std:
         refused = downloadFailure::kBroken;
     } else if (received == 0) {
         refused = downloadFailure::kEmpty;
-    } else if (endsWithExe(task.destinationPath) && !holdsWindowsProgram(temporary)) {
-        refused = downloadFailure::kNotAProgram;
-    } else if (!moveIntoPlace(temporary, task.destinationPath)) {
-        refused = downloadFailure::kBroken;
+    } else if (endsWithExe(task.destinationPath)) {
+        refused = refusalOfProgram(temporary, received);
     }
+    if (!refused && !moveIntoPlace(temporary, task.destinationPath)) refused = downloadFailure::kBroken;
     // A later transfer to the same destination may own the name by now.
     if (refused && !t.abandoned) DeleteFileW(temporary.c_str());
     return refused;
@@ -274,8 +277,10 @@ void transferFile(Transfer& t) {
     DWORD status = 0, statusSize = sizeof status;
     HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize, nullptr);
     if (status != HTTP_STATUS_OK) return failed(status);
-    std::int64_t length = queryContentLength(request);
-    if (length < 0 && !isChunked(request)) return failed(downloadFailure::kBroken);
+    // A chunked body is measured by its chunks; a length sent beside them means nothing.
+    const bool chunked = isChunked(request);
+    std::int64_t length = chunked ? -1 : queryContentLength(request);
+    if (length < 0 && !chunked) return failed(downloadFailure::kBroken);
     if (length >= 0) post(t, downloadNotice::kSize, length);
 
     std::int64_t received = 0;

@@ -10,6 +10,9 @@ Beside a served file NAME, small control files change how it is served:
   NAME.short     claim the whole length but send only this many bytes, then close
   NAME.nolength  send no Content-Length
   NAME.chunked   answer HTTP/1.1 with the body in chunks of this many bytes
+  NAME.chunkcut  with .chunked: close the connection after this many body bytes,
+                 in the middle of the chunk they belong to
+  NAME.chunklength  with .chunked: a Content-Length header of this value as well
   NAME.endless   after the body, stream filler without end at this many bytes per second
   NAME.trickle   after the body, send one byte every this many seconds, without end
 A missing file is a 404 with a short HTML body.
@@ -59,7 +62,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             body = f.read()
         chunked = control(name, ".chunked")
         if chunked:
-            return self.send_chunked(body, int(chunked))
+            cut, length = control(name, ".chunkcut"), control(name, ".chunklength")
+            return self.send_chunked(body, int(chunked), int(cut) if cut else None, length)
         self.send_response(int(control(name, ".status") or 200))
         self.send_header("Content-Type", "application/octet-stream")
         if control(name, ".nolength") is None:
@@ -97,16 +101,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
         except OSError:
             pass  # the client gave up
 
-    def send_chunked(self, body, size):
+    def send_chunked(self, body, size, cut=None, length=None):
         self.protocol_version = "HTTP/1.1"
         self.send_response(200)
         self.send_header("Content-Type", "application/octet-stream")
         self.send_header("Transfer-Encoding", "chunked")
+        if length is not None:
+            self.send_header("Content-Length", length)
         self.send_header("Connection", "close")
         self.end_headers()
         self.close_connection = True
         for at in range(0, len(body), size):
             piece = body[at : at + size]
+            if cut is not None and at + len(piece) > cut:
+                self.wfile.write(b"%x\r\n" % len(piece) + piece[: cut - at])
+                self.wfile.flush()
+                return
             self.wfile.write(b"%x\r\n" % len(piece) + piece + b"\r\n")
         self.wfile.write(b"0\r\n\r\n")
 

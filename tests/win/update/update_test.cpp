@@ -198,15 +198,38 @@ TEST_F(Download, AChunkedBodyWithoutALengthBecomesTheFile) {
     ASSERT_TRUE(waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; }));
     EXPECT_EQ(g_notices.back().first, downloadNotice::kFinished);
     EXPECT_TRUE(readFileBytes(destination) == bytes);
+
+    // A length beside the chunks means nothing: the chunks measure the body.
+    g_notices.clear();
+    ASSERT_TRUE(files.put("chunked.bin.chunklength", std::to_string(bytes.size() + 1000)));
+    ASSERT_TRUE(downloader.start(taskFor("chunked.bin", folder.file("both.bin"))));
+    ASSERT_TRUE(waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; }));
+    EXPECT_EQ(g_notices.back().first, downloadNotice::kFinished);
+    EXPECT_TRUE(readFileBytes(folder.file("both.bin")) == bytes);
 }
 
-TEST_F(Download, AnEmptyBodyOrAnExeThatIsNoProgramReplacesNothing) {
+// A program with its machine field changed: the same file, built for another processor.
+std::string programFor(std::uint16_t machine) {
+    std::string bytes = readFileBytes(siblingPath("update_new_program.exe"));
+    size_t pe = static_cast<unsigned char>(bytes[0x3C]) | static_cast<unsigned char>(bytes[0x3D]) << 8;
+    bytes[pe + 4] = static_cast<char>(machine & 0xFF);
+    bytes[pe + 5] = static_cast<char>(machine >> 8);
+    return bytes;
+}
+
+TEST_F(Download, AnEmptyBodyAnExeThatIsNoProgramOrCannotRunOrIsCutReplacesNothing) {
     struct Case { const char* served; std::string body; const char* destination; std::int64_t failure; } cases[] = {
         {"portal.html", "<html><body>请先登录</body></html>", "portal.exe", downloadFailure::kNotAProgram},
         {"mz-only.bin", "MZ" + std::string(200, '\0'), "mz-only.exe", downloadFailure::kNotAProgram},
         {"empty.bin", "", "empty.exe", downloadFailure::kEmpty},
         {"empty-data.bin", "", "empty.dat", downloadFailure::kEmpty},
+        // No Windows on an x64 processor starts an ARM64 program: the working one stays.
+        {"arm64.exe", programFor(0xAA64), "arm64.exe", downloadFailure::kWrongMachine},
+        // A chunked body cut mid-chunk after its headers: it ends as a whole one would.
+        {"cut.exe", readFileBytes(siblingPath("update_new_program.exe")), "cut.exe", downloadFailure::kBroken},
     };
+    ASSERT_TRUE(files.put("cut.exe.chunked", "4096"));
+    ASSERT_TRUE(files.put("cut.exe.chunkcut", "10000"));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.served);
         g_notices.clear();
@@ -216,7 +239,7 @@ TEST_F(Download, AnEmptyBodyOrAnExeThatIsNoProgramReplacesNothing) {
         ASSERT_TRUE(downloader.start(taskFor(c.served, destination)));
         ASSERT_TRUE(waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; }));
         EXPECT_EQ(g_notices.back(), std::make_pair(downloadNotice::kFailed, c.failure));
-        EXPECT_EQ(readFileBytes(destination), "the old version");
+        EXPECT_TRUE(readFileBytes(destination) == "the old version") << "the file was replaced";
         EXPECT_FALSE(exists(destination + ".download"));
     }
 }
