@@ -4,6 +4,7 @@
 #include "app/layouts.h"
 #include "library/text_library.h"
 #include "update/update_check.h"
+#include "update/update_download.h"
 #include "win/gbk_wide.h"
 #include "win/message_loop.h"
 
@@ -67,6 +68,7 @@ MainWindow& applicationWindow() {
 void showTextMenu() { applicationWindow().popUpTextMenu(); }
 
 void onMainWindowCreated() {
+    removeLeftoversOfEarlierUpdates();
     loadDefaultTextLibrary();
     checkForUpdate();
 }

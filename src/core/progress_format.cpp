@@ -1,6 +1,7 @@
 #include "core/progress_format.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace vostrel {
 namespace {
@@ -24,6 +25,11 @@ constexpr char kBadProgramName[] = "\xB3\xCC\xD0\xF2\xC3\xFB\xD7\xD6\xCE\xDE\xD0
 constexpr char kEmptyFile[] = "\xCE\xC4\xBC\xFE\xCE\xAA\xBF\xD5";                                     // 文件为空
 constexpr char kNotAProgram[] = "\xB2\xBB\xCA\xC7\xBF\xC9\xD6\xB4\xD0\xD0\xB3\xCC\xD0\xF2";             // 不是可执行程序
 constexpr char kWrongMachine[] = "\xD0\xC2\xB3\xCC\xD0\xF2\xB2\xBB\xC4\xDC\xD4\xDA\xD5\xE2\xCC\xA8\xB5\xE7\xC4\xD4\xB5\xC4Windows\xC9\xCF\xD4\xCB\xD0\xD0,\xC3\xBB\xD3\xD0\xCC\xE6\xBB\xBB\xC8\xCE\xBA\xCE\xCE\xC4\xBC\xFE";  // 新程序不能在这台电脑的Windows上运行,没有替换任何文件
+constexpr char kCannotReplace[] = "\xD4\xAD\xC0\xB4\xB5\xC4\xB3\xCC\xD0\xF2\xCE\xC4\xBC\xFE\xB1\xBB\xD5\xBC\xD3\xC3\xBB\xF2\xD6\xBB\xB6\xC1,\xCE\xDE\xB7\xA8\xCC\xE6\xBB\xBB";  // 原来的程序文件被占用或只读,无法替换
+constexpr char kUpdateFailedPrefix[] = "\xB8\xFC\xD0\xC2\xCA\xA7\xB0\xDC\xA3\xBA";  // 更新失败：
+constexpr char kCouldNotStart[] = "\xD0\xC2\xB3\xCC\xD0\xF2\xCE\xDE\xB7\xA8\xC6\xF4\xB6\xAF";  // 新程序无法启动
+constexpr char kEndedAtOnce[] = "\xD0\xC2\xB3\xCC\xD0\xF2\xC6\xF4\xB6\xAF\xBA\xF3\xC1\xA2\xBC\xB4\xCD\xCB\xB3\xF6(\xB4\xFA\xC2\xEB ";  // 新程序启动后立即退出(代码 
+constexpr char kRestored[] = ",\xD2\xD1\xBB\xD6\xB8\xB4\xD4\xAD\xC0\xB4\xB5\xC4\xB3\xCC\xD0\xF2";  // ,已恢复原来的程序
 
 // A count kept as a double, back as a 64-bit integer: a size announced as
 // 9223372036854775807 is 2^63 as a double, one past the largest integer.
@@ -117,7 +123,21 @@ std::string downloadFailedText(std::int64_t failure) {
     if (failure == downloadFailure::kEmpty) return std::string(kFailedPrefix) + kEmptyFile;
     if (failure == downloadFailure::kNotAProgram) return std::string(kFailedPrefix) + kNotAProgram;
     if (failure == downloadFailure::kWrongMachine) return std::string(kFailedPrefix) + kWrongMachine;
+    if (failure == downloadFailure::kCannotReplace) return std::string(kFailedPrefix) + kCannotReplace;
     return std::string(kFailedPrefix) + kTransferBroken;
+}
+
+std::string newProgramFailedText(bool started, std::uint32_t exitCode, bool restored) {
+    std::string text = kUpdateFailedPrefix;
+    if (started) {
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%08X)", static_cast<unsigned>(exitCode));
+        text += std::string(kEndedAtOnce) + code;
+    } else {
+        text += kCouldNotStart;
+    }
+    if (restored) text += kRestored;
+    return text;
 }
 
 std::string rejectedProgramNameText() { return std::string(kFailedPrefix) + kBadProgramName; }

@@ -5,6 +5,7 @@
 #include "remote/remote_list_view.h"
 #include "win/gbk_wide.h"
 #include "win/input_box.h"
+#include "win/program_path.h"
 #include "win/unique_handle.h"
 
 #include <commctrl.h>
@@ -15,17 +16,7 @@ namespace vostrel {
 namespace {
 
 std::wstring programFolder() {
-    // Longer than MAX_PATH is possible (a deep folder with long-path support on).
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return L".";
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    std::wstring path = ownProgramPath();
     size_t slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
 }

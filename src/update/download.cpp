@@ -24,6 +24,7 @@ struct DownloadNoticeRecord {
 
 struct Transfer {
     DownloadTask task;
+    std::wstring asidePath;      // where the replaced file went, once it has
     std::wstring temporaryPath;  // beside the destination, renamed into place when complete
     HWND noticeWindow = nullptr;
     std::shared_ptr<std::atomic<std::int64_t>> allTransfersBytes;
@@ -125,19 +126,37 @@ std::optional<std::int64_t> refusalOfProgram(const std::wstring& path, std::int6
     return std::nullopt;
 }
 
-// Moves the finished file over the destination. The file of a running program
-// cannot be replaced, but it can be renamed: it goes aside first, and comes back
-// when the new one cannot be moved in. A file left aside by an earlier update
-// goes now, so that one found aside later is this update's.
-bool moveIntoPlace(const std::wstring& temporary, const std::wstring& destination) {
-    constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    std::wstring aside = previousVersionPath(destination);
-    DeleteFileW(aside.c_str());
-    if (MoveFileExW(temporary.c_str(), destination.c_str(), kReplace)) return true;
-    if (!MoveFileExW(destination.c_str(), aside.c_str(), kReplace)) return false;
-    if (MoveFileExW(temporary.c_str(), destination.c_str(), kReplace)) return true;
+constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+
+// A file left aside by an earlier update, gone if it can go: a read-only one
+// (unpacked from a zip) once its attribute is cleared.
+bool removeFile(const std::wstring& path) {
+    if (DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) return true;
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileW(path.c_str()) != FALSE;
+}
+
+// Moves the finished file over the destination: the failure to report, or
+// nothing. The file of a running program cannot be replaced, but it can be
+// renamed: it goes aside first (aside says where), and comes back when the new
+// one cannot be moved in. Files left aside by earlier updates go now where they
+// can, so that the one found aside later is this update's.
+std::optional<std::int64_t> moveIntoPlace(const std::wstring& temporary, const std::wstring& destination,
+                                          std::wstring& aside) {
+    aside.clear();
+    if (MoveFileExW(temporary.c_str(), destination.c_str(), kReplace)) return std::nullopt;
+    for (int which = 0; which < kPreviousVersionNames && aside.empty(); ++which) {
+        std::wstring candidate = previousVersionPath(destination, which);
+        if (removeFile(candidate)) aside = candidate;
+    }
+    if (aside.empty() || !MoveFileExW(destination.c_str(), aside.c_str(), kReplace)) {
+        aside.clear();
+        return downloadFailure::kCannotReplace;
+    }
+    if (MoveFileExW(temporary.c_str(), destination.c_str(), kReplace)) return std::nullopt;
     MoveFileExW(aside.c_str(), destination.c_str(), kReplace);
-    return false;
+    aside.clear();
+    return downloadFailure::kCannotReplace;
 }
 
 // The transfer itself. Only a complete HTTP 200 answer (its stated length, or its
@@ -257,7 +276,7 @@ std::optional<std::int64_t> receiveIntoFile(Transfer& t, HINTERNET request, std:
     } else if (endsWithExe(task.destinationPath)) {
         refused = refusalOfProgram(temporary, received);
     }
-    if (!refused && !moveIntoPlace(temporary, task.destinationPath)) refused = downloadFailure::kBroken;
+    if (!refused) refused = moveIntoPlace(temporary, task.destinationPath, t.asidePath);
     // A later transfer to the same destination may own the name by now.
     if (refused && !t.abandoned) DeleteFileW(temporary.c_str());
     return refused;
@@ -326,7 +345,19 @@ HWND createNoticeWindow(Downloader* downloader) {
 
 }  // namespace
 
-std::wstring previousVersionPath(const std::wstring& destination) { return destination + L".old"; }
+std::wstring previousVersionPath(const std::wstring& destination) { return previousVersionPath(destination, 0); }
+
+std::wstring previousVersionPath(const std::wstring& destination, int which) {
+    return destination + L".old" + (which > 0 ? std::to_wstring(which) : std::wstring());
+}
+
+bool removePreviousVersions(const std::wstring& path) {
+    bool allGone = true;
+    for (int which = 0; which < kPreviousVersionNames; ++which) {
+        allGone = removeFile(previousVersionPath(path, which)) && allGone;
+    }
+    return allGone;
+}
 
 Downloader::Downloader() : allTransfersBytes_(std::make_shared<std::atomic<std::int64_t>>(0)) {}
 
@@ -368,6 +399,9 @@ std::int64_t Downloader::takeTransferBytes() { return transfer_ ? transfer_->sin
 std::int64_t Downloader::takeAllTransferBytes() { return allTransfersBytes_->exchange(0); }
 
 bool Downloader::running() const { return transfer_ && !transfer_->ended; }
+
+// Written by the worker before it queues its finished notice, read after it.
+std::wstring Downloader::previousVersion() const { return transfer_ ? transfer_->asidePath : std::wstring(); }
 
 void Downloader::close() {
     std::shared_ptr<Transfer> transfer = std::move(transfer_);

@@ -30,8 +30,17 @@ constexpr int kFinished = 4;  // the file is complete at the destination path
 }  // namespace downloadNotice
 
 // Where the file a download replaces is kept when it cannot simply be replaced
-// (the file of a running program): beside it, ".old" added.
+// (the file of a running program): beside it, ".old" added. When an earlier
+// ".old" cannot be removed (still running, held by a scanner, read-only on
+// Windows), the next free of ".old1" to ".old9" is taken.
 std::wstring previousVersionPath(const std::wstring& destination);
+constexpr int kPreviousVersionNames = 10;  // ".old", then ".old1" to ".old9"
+std::wstring previousVersionPath(const std::wstring& destination, int which);
+
+// Removes what earlier updates left aside of this file; the names that cannot
+// go yet (the program that was replaced may still be ending) stay. True when
+// none is left.
+bool removePreviousVersions(const std::wstring& path);
 
 // One request to the download component.
 struct DownloadTask {
@@ -68,6 +77,10 @@ public:
     std::int64_t takeAllTransferBytes();
 
     bool running() const;
+
+    // Where the last finished transfer put the file it replaced; empty when it
+    // replaced none or had to move nothing aside.
+    std::wstring previousVersion() const;
 
     // Stops a running transfer: the worker is told to stop, its connection is
     // closed under it, and this waits up to the task's stop wait for it to end.

@@ -9,6 +9,7 @@
 #include "update/update_state.h"
 #include "update/update_window.h"
 #include "win/gbk_wide.h"
+#include "win/program_path.h"
 #include "win/unique_handle.h"
 #include "win/window.h"
 
@@ -86,6 +87,13 @@ void onUpdateWindowCreated() {
     startUpdateDownload();
 }
 
+void downloadAgain() {
+    // A read that fails again keeps what an earlier one found.
+    std::string section = readUpdatePage();
+    if (!section.empty()) readDownloadKeys(section, updateState().updateInfo);
+    startUpdateDownload();
+}
+
 void startUpdateDownload() {
     UpdateWindow* window = updateWindow();
     if (!window) return;
@@ -138,11 +146,16 @@ void onDownloadNotice(int code, std::int64_t value) {
     case downloadNotice::kSize:
         updateState().totalBytes = static_cast<double>(value);
         break;
-    case downloadNotice::kFinished:
+    case downloadNotice::kFinished: {
         if (UpdateWindow* window = updateWindow()) window->setClockInterval(0);
-        startNewProgramWhenPresent(updateState().downloadTask.destinationPath);
+        UpdateState& state = updateState();
+        NewProgramRun run =
+            startNewProgramWhenPresent(state.downloadTask.destinationPath, state.download.previousVersion());
+        // The working program is back: the user keeps a tool that runs, and is told.
+        if (run.failed) return showFailure(newProgramFailedText(run.started, run.exitCode, run.restored));
         // The orderly end: the exit clean-up runs from here as after the message loop.
         std::exit(0);
+    }
     case downloadNotice::kFailed:
         showFailure(downloadFailedText(value));
         break;
@@ -151,36 +164,72 @@ void onDownloadNotice(int code, std::int64_t value) {
     }
 }
 
-bool startNewProgram(const std::wstring& path) {
+bool startNewProgram(const std::wstring& path, UniqueHandle* process) {
     STARTUPINFOW startup{sizeof startup};
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION process{};
+    PROCESS_INFORMATION created{};
     std::wstring commandLine = L"\"" + path + L"\"";
     if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+                        &created)) {
         return false;
     }
-    UniqueHandle thread(process.hThread);
-    UniqueHandle started(process.hProcess);
+    UniqueHandle thread(created.hThread);
+    UniqueHandle started(created.hProcess);
     WaitForInputIdle(started.get(), 1000);
+    if (process) *process = std::move(started);
     return true;
 }
 
-int startNewProgramWhenPresent(const std::wstring& path, int checks) {
-    for (int check = 1; check <= checks; ++check) {
+NewProgramRun startNewProgramWhenPresent(const std::wstring& path, const std::wstring& aside, int checks,
+                                         int watchMs) {
+    NewProgramRun run;
+    for (int check = 1; check <= checks && !run.check; ++check) {
         if (isFile(path)) {
-            // A new file that cannot start gives its place back to the one the
-            // download moved aside (this running program's own file, say).
-            std::wstring aside = previousVersionPath(path);
-            if (!startNewProgram(path) && isFile(aside)) {
-                MoveFileExW(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-            }
-            return check;
+            run.check = check;
+        } else {
+            MessagePumpDelay(500);
         }
-        MessagePumpDelay(500);
     }
-    return 0;
+    if (!run.check) return run;
+    UniqueHandle process;
+    run.started = startNewProgram(path, &process);
+    run.failed = !run.started;
+    for (DWORD start = GetTickCount(); run.started && GetTickCount() - start < static_cast<DWORD>(watchMs);) {
+        if (WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(process.get(), &run.exitCode);
+            run.failed = run.exitCode != 0;
+            break;
+        }
+        MessagePumpDelay(50);
+    }
+    // A new file that did not run gives its place back to the one the download
+    // moved aside (this running program's own file, say).
+    if (run.failed && !aside.empty() && isFile(aside)) {
+        run.restored =
+            MoveFileExW(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    }
+    return run;
+}
+
+namespace {
+
+constexpr UINT kLeftoverRetryMs = 1000;
+constexpr int kLeftoverTries = 30;
+
+void CALLBACK retryLeftovers(HWND, UINT, UINT_PTR timer, DWORD) {
+    static int tries = 0;
+    if (removePreviousVersions(ownProgramPath()) || ++tries >= kLeftoverTries) KillTimer(nullptr, timer);
+}
+
+}  // namespace
+
+void removeLeftoversOfEarlierUpdates() {
+    std::wstring self = ownProgramPath();
+    if (self.empty() || removePreviousVersions(self)) return;
+    // The program this one replaced may still be ending (it watches this one for a
+    // few seconds first): its file goes once it has.
+    SetTimer(nullptr, 0, kLeftoverRetryMs, retryLeftovers);
 }
 
 }  // namespace vostrel

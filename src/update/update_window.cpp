@@ -21,7 +21,7 @@ const ControlLayout kUpdateControls[] = {
     {"已用时间", T::Label, nullptr, 6, 63, 232, 16, "已用时间:", 0, nullptr, nullptr},
     {"剩余时间", T::Label, nullptr, 6, 78, 232, 16, "剩余时间:", 0, nullptr, nullptr},
     // Below the bottom edge: never seen, but its caption and state show the download's start.
-    {"按钮1", T::Button, nullptr, 3, 175, 104, 24, "在线下载更新", 0, startUpdateDownload, nullptr},
+    {"按钮1", T::Button, nullptr, 3, 175, 104, 24, "在线下载更新", 0, downloadAgain, nullptr},
 };
 
 // Fixed border, title bar with system menu, close and minimize boxes.

@@ -5,6 +5,7 @@
 #include "update/update_download.h"
 
 #include "win/gbk_wide.h"
+#include "win/unique_handle.h"
 
 #include "test_support.h"
 #include "update_test_support.h"
@@ -262,9 +263,42 @@ TEST_F(Download, ARunningProgramIsMovedAsideAndComesBackWhenTheNewOneCannotStart
     EXPECT_TRUE(readFileBytes(running) == readFileBytes(servedPath("cannot-start.exe")));
     EXPECT_TRUE(readFileBytes(toGbk(previousVersionPath(toWide(running)))) == old);
 
-    EXPECT_EQ(startNewProgramWhenPresent(toWide(running), 1), 1);
+    NewProgramRun run = startNewProgramWhenPresent(toWide(running), downloader.previousVersion(), 1);
+    EXPECT_EQ(run.check, 1);
+    EXPECT_TRUE(run.failed && !run.started && run.restored);
     EXPECT_TRUE(readFileBytes(running) == old) << "the running program's file is lost";
     EXPECT_FALSE(exists(toGbk(previousVersionPath(toWide(running)))));
+}
+
+// An earlier update's ".old" that cannot go (held by a scanner, still running) is
+// no reason to fail this one: the running program goes aside under another name.
+TEST_F(Download, ALeftoverAsideFileThatCannotGoDoesNotStopTheUpdate) {
+    std::string running = folder.file("running.exe");
+    ASSERT_TRUE(CopyFileA(siblingPath("update_new_program.exe").c_str(), running.c_str(), FALSE));
+    std::string old = readFileBytes(running);
+    ChildProcess program;
+    ASSERT_TRUE(program.start(running, "--stay"));
+    ASSERT_TRUE(waitUntil([&] { return exists(running + ".ran"); }));
+    ASSERT_TRUE(writeFileBytes(running + ".old", "an earlier version"));
+    UniqueFile held(CreateFileA((running + ".old").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr));
+    ASSERT_TRUE(held);
+    ASSERT_TRUE(files.copy("next.exe", siblingPath("update_new_program.exe"), 512 * 1024));
+
+    ASSERT_TRUE(downloader.start(taskFor("next.exe", running)));
+    ASSERT_TRUE(waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; }));
+    ASSERT_EQ(g_notices.back().first, downloadNotice::kFinished) << g_notices.back().second;
+    EXPECT_EQ(toGbk(downloader.previousVersion()), running + ".old1");
+    EXPECT_TRUE(readFileBytes(running + ".old1") == old);
+    EXPECT_EQ(readFileBytes(running + ".old"), "an earlier version");
+
+    // The new program clears them at its start, the held one once it is let go.
+    program.terminate();
+    EXPECT_FALSE(removePreviousVersions(toWide(running)));
+    held.reset();
+    SetFileAttributesA((running + ".old").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(waitUntil([&] { return removePreviousVersions(toWide(running)); }));
+    EXPECT_FALSE(exists(running + ".old") || exists(running + ".old1"));
 }
 
 TEST_F(Download, NoServerIsAFailureAndAnEmptyAddressDoesNotStart) {
@@ -339,7 +373,7 @@ TEST(NewProgram, AFileThatAppearsAfterTwoSecondsStartsAfterTheFifthCheck) {
         Sleep(2000);
         CopyFileA(source.c_str(), program.c_str(), FALSE);
     });
-    int check = startNewProgramWhenPresent(toWide(program));
+    int check = startNewProgramWhenPresent(toWide(program), L"").check;
     late.join();
     // Checks at 0, 0.5, 1, 1.5 and 2 s come first; the one after 2 s finds it. A
     // loaded machine may stretch a 500 ms wait a little, hence the one check of slack.
@@ -349,8 +383,32 @@ TEST(NewProgram, AFileThatAppearsAfterTwoSecondsStartsAfterTheFifthCheck) {
     EXPECT_TRUE(waitUntil([&] { return !readFileBytes(program + ".ran").empty(); })) << "not started";
 
     DWORD before = GetTickCount();
-    EXPECT_EQ(startNewProgramWhenPresent(toWide(folder.file("never.exe")), 3), 0);
+    EXPECT_EQ(startNewProgramWhenPresent(toWide(folder.file("never.exe")), L"", 3).check, 0);
     EXPECT_GE(GetTickCount() - before, 1400u);  // three checks, each followed by its 500 ms
+}
+
+// A new version that starts and ends at once with a failure never ran: the one
+// it replaced comes back. One that ends at once with 0 did its job and stays.
+TEST(NewProgram, OneThatEndsAtOnceWithAFailureGivesItsPlaceBack) {
+    TempFolder folder;
+    std::string program = folder.file("vostrel.exe");
+    std::string aside = program + ".old";
+    ASSERT_TRUE(CopyFileA(siblingPath("update_new_program.exe").c_str(), program.c_str(), FALSE));
+    std::string fresh = readFileBytes(program);
+    ASSERT_TRUE(writeFileBytes(aside, "the version that worked"));
+    ASSERT_TRUE(writeFileBytes(program + ".exitcode", "0xC0000135"));  // a DLL not found
+
+    NewProgramRun run = startNewProgramWhenPresent(toWide(program), toWide(aside), 1);
+    EXPECT_TRUE(run.started && run.failed && run.restored);
+    EXPECT_EQ(run.exitCode, 0xC0000135u);
+    EXPECT_EQ(readFileBytes(program), "the version that worked");
+
+    ASSERT_TRUE(CopyFileA(siblingPath("update_new_program.exe").c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(writeFileBytes(aside, "the version that worked"));
+    ASSERT_TRUE(writeFileBytes(program + ".exitcode", "0"));
+    run = startNewProgramWhenPresent(toWide(program), toWide(aside), 1);
+    EXPECT_TRUE(run.started && !run.failed && !run.restored);
+    EXPECT_TRUE(readFileBytes(program) == fresh);
 }
 
 }  // namespace
