@@ -566,7 +566,8 @@ int RemoteListView::getItemImage(int item, int subitem) {
     this->item().iItem = item;
     this->item().iSubItem = subitem;
     this->item().mask = LVIF_IMAGE;
-    exchangeItem(LVM_GETITEMW, 0, TextUse::none);
+    // A read that fails (no such item) gives no image, not the last one read.
+    if (!exchangeItem(LVM_GETITEMW, 0, TextUse::none)) return -1;
     return this->item().iImage;
 }
 
@@ -588,10 +589,12 @@ int RemoteListView::getItemIndent(int item) {
 int RemoteListView::getItemCount() { return static_cast<int>(send(LVM_GETITEMCOUNT)); }
 
 int RemoteListView::getItemParam(int item) {
-    // iSubItem stays as the previous operation left it.
+    // The parameter belongs to the item, whatever subitem was read before; a read
+    // that fails gives 0, not the parameter of the item read last.
     this->item().iItem = item;
+    this->item().iSubItem = 0;
     this->item().mask = LVIF_PARAM;
-    exchangeItem(LVM_GETITEMW, 0, TextUse::none);
+    if (!exchangeItem(LVM_GETITEMW, 0, TextUse::none)) return 0;
     // The low 32 bits: a 32-bit process's parameter whole, sign-extended back.
     return static_cast<int>(this->item().lParam);
 }
@@ -600,7 +603,7 @@ std::int64_t RemoteListView::getFullItemParam(int item) {
     this->item().iItem = item;
     this->item().iSubItem = 0;
     this->item().mask = LVIF_PARAM;
-    exchangeItem(LVM_GETITEMW, 0, TextUse::none);
+    if (!exchangeItem(LVM_GETITEMW, 0, TextUse::none)) return 0;
     return this->item().lParam;
 }
 

@@ -163,7 +163,7 @@ public:
     int getItemCheck(int item);                                      // -1 none, 0 clear, 1 ticked
     int getItemIndent(int item);
     int getItemCount();
-    int getItemParam(int item);                                      // iSubItem as the last read left it; low 32 bits
+    int getItemParam(int item);                                      // the low 32 bits; 0 when the read fails
     std::int64_t getFullItemParam(int item);                         // all of a 64-bit process's lParam
     int setItemText(int item, int subitem, const std::string& text);
     int setItemImage(int item, int subitem, int image);
