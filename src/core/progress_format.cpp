@@ -23,6 +23,7 @@ constexpr char kTransferBroken[] = "\xB4\xAB\xCA\xE4\xD6\xD0\xB6\xCF";          
 constexpr char kBadProgramName[] = "\xB3\xCC\xD0\xF2\xC3\xFB\xD7\xD6\xCE\xDE\xD0\xA7";                 // 程序名字无效
 constexpr char kEmptyFile[] = "\xCE\xC4\xBC\xFE\xCE\xAA\xBF\xD5";                                     // 文件为空
 constexpr char kNotAProgram[] = "\xB2\xBB\xCA\xC7\xBF\xC9\xD6\xB4\xD0\xD0\xB3\xCC\xD0\xF2";             // 不是可执行程序
+constexpr char kNotSigned[] = "\xC7\xA9\xC3\xFB\xD1\xE9\xD6\xA4\xCE\xB4\xCD\xA8\xB9\xFD";               // 签名验证未通过
 
 // A count kept as a double, back as a 64-bit integer: a size announced as
 // 9223372036854775807 is 2^63 as a double, one past the largest integer.
@@ -115,6 +116,7 @@ std::string downloadFailedText(std::int64_t failure) {
     if (failure > 0 && failure != 200) return kFailedPrefix + (kServerAnswered + std::to_string(failure));
     if (failure == downloadFailure::kEmpty) return std::string(kFailedPrefix) + kEmptyFile;
     if (failure == downloadFailure::kNotAProgram) return std::string(kFailedPrefix) + kNotAProgram;
+    if (failure == downloadFailure::kNotSigned) return std::string(kFailedPrefix) + kNotSigned;
     return std::string(kFailedPrefix) + kTransferBroken;
 }
 

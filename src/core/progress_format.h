@@ -45,12 +45,13 @@ namespace downloadFailure {
 constexpr std::int64_t kBroken = 0;        // no answer, a broken or short transfer, a file not written
 constexpr std::int64_t kEmpty = -1;        // an answer without a single byte
 constexpr std::int64_t kNotAProgram = -2;  // a name ending in .exe, a body that is no Windows program
+constexpr std::int64_t kNotSigned = -3;    // no signature, or not the maker's of these bytes
 }  // namespace downloadFailure
 
 // 下载进度 after a failed transfer: "下载失败：服务器返回404" (the server answered 404)
 // for an HTTP status other than 200, "下载失败：文件为空" (the file is empty),
-// "下载失败：不是可执行程序" (not an executable program), "下载失败：传输中断"
-// (transfer broken off) otherwise.
+// "下载失败：不是可执行程序" (not an executable program), "下载失败：签名验证未通过"
+// (the signature check failed), "下载失败：传输中断" (transfer broken off) otherwise.
 std::string downloadFailedText(std::int64_t failure);
 
 // 下载进度 when the page names no plain file name: "下载失败：程序名字无效".

@@ -23,7 +23,7 @@ ROOT = pathlib.Path(__file__).resolve().parents[3]
 # DLLs every Windows since 7 has in System32. Anything else (libstdc++-6.dll,
 # libgcc_s_dw2-1.dll, libwinpthread-1.dll, ...) would have to travel with the exe.
 SYSTEM_DLLS = {
-    "advapi32.dll", "comctl32.dll", "comdlg32.dll", "crypt32.dll", "gdi32.dll", "imm32.dll",
+    "advapi32.dll", "bcrypt.dll", "comctl32.dll", "comdlg32.dll", "crypt32.dll", "gdi32.dll", "imm32.dll",
     "kernel32.dll", "msimg32.dll", "msvcrt.dll", "ntdll.dll", "ole32.dll", "oleaut32.dll",
     "psapi.dll", "rpcrt4.dll", "shell32.dll", "shlwapi.dll", "urlmon.dll", "user32.dll",
     "uxtheme.dll", "version.dll", "winhttp.dll", "wininet.dll", "winmm.dll", "ws2_32.dll",
