@@ -30,6 +30,7 @@ constexpr char kUpdateFailedPrefix[] = "\xB8\xFC\xD0\xC2\xCA\xA7\xB0\xDC\xA3\xBA
 constexpr char kCouldNotStart[] = "\xD0\xC2\xB3\xCC\xD0\xF2\xCE\xDE\xB7\xA8\xC6\xF4\xB6\xAF";  // 新程序无法启动
 constexpr char kEndedAtOnce[] = "\xD0\xC2\xB3\xCC\xD0\xF2\xC6\xF4\xB6\xAF\xBA\xF3\xC1\xA2\xBC\xB4\xCD\xCB\xB3\xF6(\xB4\xFA\xC2\xEB ";  // 新程序启动后立即退出(代码 
 constexpr char kRestored[] = ",\xD2\xD1\xBB\xD6\xB8\xB4\xD4\xAD\xC0\xB4\xB5\xC4\xB3\xCC\xD0\xF2";  // ,已恢复原来的程序
+constexpr char kNotSigned[] = "\xC7\xA9\xC3\xFB\xD1\xE9\xD6\xA4\xCE\xB4\xCD\xA8\xB9\xFD";               // 签名验证未通过
 
 // A count kept as a double, back as a 64-bit integer: a size announced as
 // 9223372036854775807 is 2^63 as a double, one past the largest integer.
@@ -124,6 +125,7 @@ std::string downloadFailedText(std::int64_t failure) {
     if (failure == downloadFailure::kNotAProgram) return std::string(kFailedPrefix) + kNotAProgram;
     if (failure == downloadFailure::kWrongMachine) return std::string(kFailedPrefix) + kWrongMachine;
     if (failure == downloadFailure::kCannotReplace) return std::string(kFailedPrefix) + kCannotReplace;
+    if (failure == downloadFailure::kNotSigned) return std::string(kFailedPrefix) + kNotSigned;
     return std::string(kFailedPrefix) + kTransferBroken;
 }
 

@@ -47,6 +47,7 @@ constexpr std::int64_t kEmpty = -1;        // an answer without a single byte
 constexpr std::int64_t kNotAProgram = -2;  // a name ending in .exe, a body that is no Windows program
 constexpr std::int64_t kWrongMachine = -3; // a Windows program for a processor this Windows cannot run
 constexpr std::int64_t kCannotReplace = -4; // the file there could neither be replaced nor moved aside
+constexpr std::int64_t kNotSigned = -5;     // no signature, or not the maker's of these bytes
 }  // namespace downloadFailure
 
 // 下载进度 after a failed transfer: "下载失败：服务器返回404" (the server answered 404)
@@ -54,8 +55,8 @@ constexpr std::int64_t kCannotReplace = -4; // the file there could neither be r
 // "下载失败：不是可执行程序" (not an executable program), "下载失败：新程序不能在这台电脑
 // 的Windows上运行,没有替换任何文件" (the new program cannot run on this computer's
 // Windows; nothing was replaced), "下载失败：原来的程序文件被占用或只读,无法替换" (the old
-// program's file is in use or read-only and cannot be replaced), "下载失败：传输中断"
-// (transfer broken off) otherwise.
+// program's file is in use or read-only and cannot be replaced), "下载失败：签名验证未通过"
+// (the signature check failed), "下载失败：传输中断" (transfer broken off) otherwise.
 std::string downloadFailedText(std::int64_t failure);
 
 // 下载进度 when the new program did not run: "更新失败：新程序无法启动" (could not

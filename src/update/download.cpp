@@ -1,6 +1,7 @@
 #include "update/download.h"
 
 #include "core/pe_image.h"
+#include "win/file_signature.h"
 #include "win/gbk_wide.h"
 #include "win/http_address.h"
 #include "win/machine.h"
@@ -172,10 +173,10 @@ struct Opened {
     std::optional<std::int64_t> failure;
 };
 
-Opened openRequest(Transfer& t) {
+Opened openRequest(Transfer& t, const std::string& sourceAddress) {
     const DownloadTask& task = t.task;
     HttpAddress address;
-    if (!splitHttpAddress(task.sourceAddress, address)) return Opened{nullptr, 0};
+    if (!splitHttpAddress(sourceAddress, address)) return Opened{nullptr, 0};
 
     HINTERNET session = InternetOpenW(toWide(kUserAgent).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!session) return Opened{nullptr, 0};
@@ -230,6 +231,39 @@ Opened openRequest(Transfer& t) {
     return Opened{request, std::nullopt};
 }
 
+// The signature beside the file, <address>.sig, asked for as the file was: only
+// a complete HTTP 200 answer of exactly its size counts. Empty when there is none.
+std::string fetchSignature(Transfer& t) {
+    closeHandles(t);  // the file's own request is done with
+    Opened opened = openRequest(t, t.task.sourceAddress + ".sig");
+    if (!opened.request) return {};
+    DWORD status = 0, statusSize = sizeof status;
+    HttpQueryInfoW(opened.request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize, nullptr);
+    std::int64_t length = queryContentLength(opened.request);
+    constexpr auto kSize = static_cast<std::int64_t>(p256::kSignatureSize);
+    if (status != HTTP_STATUS_OK || (length < 0 ? !isChunked(opened.request) : length != kSize)) return {};
+    // One byte of room more than a signature has, to see a longer answer.
+    std::string signature(p256::kSignatureSize + 1, '\0');
+    size_t received = 0;
+    DWORD got = 0;
+    do {
+        if (!InternetReadFile(opened.request, signature.data() + received,
+                              static_cast<DWORD>(signature.size() - received), &got)) {
+            return {};
+        }
+        received += got;
+    } while (got > 0 && received < signature.size());
+    if (received != p256::kSignatureSize || t.stopRequested) return {};
+    signature.resize(received);
+    return signature;
+}
+
+// Anyone on the way can answer for the maker's server: only a file the holder of
+// the task's key signed may replace anything.
+bool signedByKeyHolder(Transfer& t) {
+    return !t.task.publicKey.empty() && isSignedFile(t.temporaryPath, fetchSignature(t), t.task.publicKey);
+}
+
 // Receives the body into the temporary file and moves it into place; the failure
 // to report when the file is not there in the end (the temporary file is gone then).
 std::optional<std::int64_t> receiveIntoFile(Transfer& t, HINTERNET request, std::int64_t length,
@@ -276,6 +310,7 @@ std::optional<std::int64_t> receiveIntoFile(Transfer& t, HINTERNET request, std:
     } else if (endsWithExe(task.destinationPath)) {
         refused = refusalOfProgram(temporary, received);
     }
+    if (!refused && !signedByKeyHolder(t)) refused = downloadFailure::kNotSigned;
     if (!refused) refused = moveIntoPlace(temporary, task.destinationPath, t.asidePath);
     // A later transfer to the same destination may own the name by now.
     if (refused && !t.abandoned) DeleteFileW(temporary.c_str());
@@ -286,7 +321,7 @@ void transferFile(Transfer& t) {
     auto failed = [&t](std::int64_t status) {
         if (!t.stopRequested) post(t, downloadNotice::kFailed, status);
     };
-    Opened opened = openRequest(t);
+    Opened opened = openRequest(t, t.task.sourceAddress);
     if (!opened.request) {
         if (opened.failure) failed(*opened.failure);
         return;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/progress_format.h"
+#include "update/update_key.h"
 
 #include <windows.h>
 
@@ -22,7 +23,8 @@ using DownloadNotify = void (*)(int code, std::int64_t value);
 // the values of downloadFailure: kBroken for a broken or short transfer, an
 // unknown length that no last chunk ends, a file that cannot be written or moved
 // into place; kEmpty for an empty body; kNotAProgram for a destination ending in
-// .exe whose body is no Windows program. The destination is then untouched.
+// .exe whose body is no Windows program; kNotSigned for a file without the key
+// holder's signature. The destination is then untouched.
 namespace downloadNotice {
 constexpr int kFailed = 2;
 constexpr int kSize = 3;      // value: the file's total size in bytes; not sent for a chunked body
@@ -54,6 +56,9 @@ struct DownloadTask {
     int readBufferSize = 4096;     // INTERNET_OPTION_READ_BUFFER_SIZE of the request
     int connectRetries = 5;        // INTERNET_OPTION_CONNECT_RETRIES
     int writeBufferKb = 10240;     // at most this many KB are held before they go to the file
+    // The file replaces nothing unless <sourceAddress>.sig, fetched on the same
+    // terms, is this key's signature of it (see win/file_signature.h). Empty: nothing is accepted.
+    std::string publicKey = updatePublicKey();
 };
 
 struct Transfer;  // what the worker thread shares with the component

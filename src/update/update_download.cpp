@@ -110,6 +110,12 @@ void startUpdateDownload() {
     task.destinationPath = folder + (folder.back() == L'\\' ? L"" : L"\\") + toWide(programName);
     task.notify = onDownloadNotice;
 
+    // Without the maker's key no download could be told from a stranger's: said
+    // once, and no retry is offered, for none could succeed.
+    if (task.publicKey.empty()) {
+        window->setText("下载进度", "无法更新：程序未内置签名公钥");
+        return;
+    }
     // The name is written in the current folder and then started: a path, a drive
     // or a device would write or run something else.
     if (!isUpdatableName(programName)) return showFailure(rejectedProgramNameText());

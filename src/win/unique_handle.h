@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <bcrypt.h>
 #include <wininet.h>
 
 #include <utility>
@@ -60,11 +61,28 @@ struct GdiObjectTraits {
     static void close(HGDIOBJ h) noexcept { ::DeleteObject(h); }
 };
 
+// CNG's three handles are one C type: the traits keep them apart.
+struct BCryptAlgorithmTraits {
+    static BCRYPT_ALG_HANDLE invalid() noexcept { return nullptr; }
+    static void close(BCRYPT_ALG_HANDLE h) noexcept { ::BCryptCloseAlgorithmProvider(h, 0); }
+};
+struct BCryptKeyTraits {
+    static BCRYPT_KEY_HANDLE invalid() noexcept { return nullptr; }
+    static void close(BCRYPT_KEY_HANDLE h) noexcept { ::BCryptDestroyKey(h); }
+};
+struct BCryptHashTraits {
+    static BCRYPT_HASH_HANDLE invalid() noexcept { return nullptr; }
+    static void close(BCRYPT_HASH_HANDLE h) noexcept { ::BCryptDestroyHash(h); }
+};
+
 using UniqueHandle   = UniqueAny<HANDLE, KernelHandleTraits>;   // process, thread, event, timer, mapping
 using UniqueFile     = UniqueAny<HANDLE, FileHandleTraits>;     // CreateFile's INVALID_HANDLE_VALUE
 using UniqueHGlobal  = UniqueAny<HGLOBAL, HGlobalTraits>;
 using UniqueHInternet = UniqueAny<HINTERNET, HInternetTraits>;
 using UniqueGdiObject = UniqueAny<HGDIOBJ, GdiObjectTraits>;
+using UniqueBCryptAlgorithm = UniqueAny<BCRYPT_ALG_HANDLE, BCryptAlgorithmTraits>;
+using UniqueBCryptKey = UniqueAny<BCRYPT_KEY_HANDLE, BCryptKeyTraits>;
+using UniqueBCryptHash = UniqueAny<BCRYPT_HASH_HANDLE, BCryptHashTraits>;  // destroy before its hash object
 
 // GlobalLock for the lifetime of the guard.
 class GlobalLockGuard {

@@ -2,7 +2,13 @@
 
 #include "test_support.h"
 
+#include "win/gbk_wide.h"
+#include "win/unique_handle.h"
+
 #include <windows.h>
+#include <wininet.h>
+
+#include <cstdio>
 
 namespace vostrel::test {
 
@@ -25,6 +31,26 @@ bool ServedFiles::copy(const std::string& name, const std::string& fromPath, siz
     // Bytes past the end of an exe's image are never loaded: it still runs.
     if (bytes.size() < padTo) bytes.resize(padTo, '\0');
     return put(name, bytes);
+}
+
+bool ServedFiles::sign(const std::string& name, Signer by) {
+    names_.push_back(name + ".sig");
+    std::string address = serverAddress() + "sign/" + name + (by == Signer::Stranger ? "?by=stranger" : "");
+    UniqueHInternet session(InternetOpenW(L"update tests", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    UniqueHInternet request(InternetOpenUrlW(session.get(), toWide(address).c_str(), nullptr, 0,
+                                             INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
+    DWORD status = 0, size = sizeof status;
+    if (!request ||
+        !HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
+        std::fprintf(stderr, "no answer to %s\n", address.c_str());
+        return false;
+    }
+    if (status == HTTP_STATUS_OK) return true;
+    char why[1024] = {};
+    DWORD got = 0;
+    InternetReadFile(request.get(), why, sizeof why - 1, &got);
+    std::fprintf(stderr, "%s: %lu %s\n", address.c_str(), status, why);
+    return false;
 }
 
 std::string LoggedRequest::header(const std::string& name) const {

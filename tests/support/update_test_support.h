@@ -22,6 +22,11 @@ public:
     ServedFiles& operator=(const ServedFiles&) = delete;
     bool put(const std::string& name, const std::string& bytes);
     bool copy(const std::string& name, const std::string& fromPath, size_t padTo = 0);
+    // Has the server sign the served file as the maker does (scripts/sign): NAME.sig
+    // beside it, by the update test key, whose public half the test build holds, or
+    // by a stranger's key that no build holds.
+    enum class Signer { TestKey, Stranger };
+    bool sign(const std::string& name, Signer by = Signer::TestKey);
 
 private:
     std::vector<std::string> names_;

@@ -71,6 +71,7 @@ TEST_F(UpdatingProgram, ForcedUpdateShowsProgressStartsTheNewProgramAndEnds) {
     const size_t size = 3 * 1024 * 1024;
     ASSERT_TRUE(files.copy("next.exe", siblingPath("update_new_program.exe"), size));
     ASSERT_TRUE(files.put("next.exe.rate", std::to_string(1024 * 1024)));  // about three seconds
+    ASSERT_TRUE(files.sign("next.exe"));
     // The address comes with half- and full-width spaces around it; the name is the
     // running program's own, in a folder with a space.
     const std::string page = section("<p>是否强制更新=是</p><p>是否提示更新=否</p><p>自动更新地址= " + serverAddress() +
@@ -233,10 +234,30 @@ TEST_F(UpdatingProgram, AFailedDownloadOffersARetryThatReadsThePageAndDownloadsA
     // (a slow link, a page fixed meanwhile) is not what it retries.
     ASSERT_TRUE(files.put("update.html", forcedPage("moved.exe", "moved.exe")));
     ASSERT_TRUE(files.copy("moved.exe", siblingPath("update_new_program.exe")));
+    ASSERT_TRUE(files.sign("moved.exe"));
     PostMessageA(update, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
     EXPECT_EQ(program.waitForExit(), 0);
     EXPECT_TRUE(waitUntil([&] { return exists(runFolder + "\\moved.exe.ran"); })) << "the retry started nothing";
     EXPECT_EQ(pageRequests(), 3u) << "the check's read, the update window's and the retry's";
+}
+
+TEST_F(UpdatingProgram, AProgramSignedWithAnotherKeyReplacesNothingAndOffersARetry) {
+    ASSERT_TRUE(files.copy("forged.exe", siblingPath("update_new_program.exe")));
+    ASSERT_TRUE(files.sign("forged.exe", ServedFiles::Signer::Stranger));
+    HWND update = startWithPage(forcedPage("forged.exe", "vostrel.exe"));
+    ASSERT_TRUE(update);
+    ASSERT_TRUE(downloadFailed(update, "签名验证未通过"));
+    HWND button = control(update, kUpdateWindowLayout, "按钮1");
+    EXPECT_TRUE(waitUntil([&] { return windowText(button) == "重新下载" && IsWindowEnabled(button); }))
+        << gbkToUtf8(windowText(button));
+    saveArtifact(update, "update-window-not-signed.bmp");
+    EXPECT_TRUE(readFileBytes(runFolder + "\\vostrel.exe") == readFileBytes(siblingPath("vostrel.exe")))
+        << "the running program's file was replaced";
+    EXPECT_FALSE(exists(runFolder + "\\vostrel.exe.old"));
+    EXPECT_FALSE(exists(runFolder + "\\vostrel.exe.download"));
+
+    PostMessageA(update, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.waitForExit(), 0);
 }
 
 TEST_F(UpdatingProgram, AFailedDownloadSaysSoStopsTheClockAndClosingEnds) {

@@ -15,17 +15,26 @@ Beside a served file NAME, small control files change how it is served:
   NAME.chunklength  with .chunked: a Content-Length header of this value as well
   NAME.endless   after the body, stream filler without end at this many bytes per second
   NAME.trickle   after the body, send one byte every this many seconds, without end
-A missing file is a 404 with a short HTML body.
+A missing file is a 404 with a short HTML body. NAME.sig, the signature the
+program fetches beside NAME, is served like any other file.
 
-usage: update_server.py PORT FOLDER LOGFILE
+The tests' own request GET /sign/NAME has scripts/sign write NAME.sig for the
+served NAME with the update test key; GET /sign/NAME?by=stranger signs it with a
+key that no build holds. It answers 200 once the file is written, and is not logged.
+
+usage: update_server.py PORT FOLDER LOGFILE TEST_KEY STRANGER_KEY
 """
 import http.server
 import os
+import pathlib
+import subprocess
 import sys
 import threading
 import time
 
 PORT, FOLDER, LOG = int(sys.argv[1]), sys.argv[2], sys.argv[3]
+KEYS = {"": sys.argv[4], "stranger": sys.argv[5]}
+SIGN = pathlib.Path(__file__).resolve().parents[3] / "scripts" / "sign"
 log_lock = threading.Lock()
 
 
@@ -44,6 +53,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         pass
 
     def do_GET(self):
+        if self.path.startswith("/sign/"):
+            return self.sign()
         with log_lock, open(LOG, "a", encoding="latin-1") as log:
             log.write(self.requestline + "\r\n" + str(self.headers).replace("\n", "\r\n"))
         name = self.path.lstrip("/").split("?")[0]
@@ -100,6 +111,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 time.sleep(0.05 if endless else float(trickle))
         except OSError:
             pass  # the client gave up
+
+    def sign(self):
+        name, _, query = self.path[len("/sign/"):].partition("?")
+        key = KEYS.get(query[len("by="):] if query.startswith("by=") else query)
+        path = os.path.join(FOLDER, name)
+        if key is None or not name or "/" in name or ".." in name or not os.path.isfile(path):
+            status, body = 404, f"nothing to sign at {self.path}".encode()
+        else:
+            signed = subprocess.run([sys.executable, str(SIGN), path, key], capture_output=True)
+            status, body = (200, b"signed") if signed.returncode == 0 else (500, signed.stderr)
+        self.send_response(status)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
 
     def send_chunked(self, body, size, cut=None, length=None):
         self.protocol_version = "HTTP/1.1"

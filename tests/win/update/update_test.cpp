@@ -112,6 +112,7 @@ std::string patternBytes(size_t size) {
 TEST_F(Download, ACompleteTransferReportsSizeThenFinishedOnThisThreadAndReplacesTheFile) {
     std::string bytes = patternBytes(3 * 1024 * 1024 + 17);
     ASSERT_TRUE(files.put("complete.bin", bytes));
+    ASSERT_TRUE(files.sign("complete.bin"));
     std::string destination = folder.file("new program.bin");
     ASSERT_TRUE(writeFileBytes(destination, "the old version"));
 
@@ -123,6 +124,7 @@ TEST_F(Download, ACompleteTransferReportsSizeThenFinishedOnThisThreadAndReplaces
     EXPECT_EQ(g_noticeThread, GetCurrentThreadId());
     EXPECT_TRUE(readFileBytes(destination) == bytes);
     EXPECT_FALSE(exists(destination + ".download"));
+    EXPECT_EQ(requestsFor("/complete.bin.sig").size(), 1u) << "the signature was not asked for";
 
     // Every byte was counted once by each counter, and reading reset them.
     EXPECT_EQ(downloader.takeTransferBytes(), static_cast<std::int64_t>(bytes.size()));
@@ -136,6 +138,7 @@ TEST_F(Download, CountersAdvanceDuringATransferAndResetWhenRead) {
     const size_t size = 600 * 1024;
     ASSERT_TRUE(files.put("slow.bin", patternBytes(size)));
     ASSERT_TRUE(files.put("slow.bin.rate", std::to_string(400 * 1024)));
+    ASSERT_TRUE(files.sign("slow.bin"));
     ASSERT_TRUE(downloader.start(taskFor("slow.bin", folder.file("slow.bin"))));
     std::int64_t transferSum = 0, allSum = 0;
     int readsWithBytes = 0;
@@ -194,6 +197,8 @@ TEST_F(Download, AChunkedBodyWithoutALengthBecomesTheFile) {
     std::string bytes = patternBytes(300 * 1024 + 5);
     ASSERT_TRUE(files.put("chunked.bin", bytes));
     ASSERT_TRUE(files.put("chunked.bin.chunked", "65536"));
+    ASSERT_TRUE(files.sign("chunked.bin"));
+    ASSERT_TRUE(files.put("chunked.bin.sig.chunked", "16"));
     std::string destination = folder.file("chunked.bin");
     ASSERT_TRUE(downloader.start(taskFor("chunked.bin", destination)));
     ASSERT_TRUE(waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; }));
@@ -245,6 +250,56 @@ TEST_F(Download, AnEmptyBodyAnExeThatIsNoProgramOrCannotRunOrIsCutReplacesNothin
     }
 }
 
+// Whoever answers for the server can serve any program: only the one the holder
+// of the built-in key signed may replace anything, and then only these very bytes.
+TEST_F(Download, OnlyAFileSignedWithTheBuiltInKeyReplacesAnything) {
+    ASSERT_TRUE(files.put("other.bin", patternBytes(70000)));
+    ASSERT_TRUE(files.sign("other.bin"));
+    const std::string otherSignature = readFileBytes(servedPath("other.bin.sig"));
+    ASSERT_EQ(otherSignature.size(), 64u);
+    enum class Signature { None, OfOtherBytes, Of63Bytes, ByAStranger, RightButNoKeyBuiltIn };
+    const std::pair<const char*, Signature> cases[] = {
+        {"unsigned.exe", Signature::None},
+        {"other-bytes.exe", Signature::OfOtherBytes},
+        {"short-signature.exe", Signature::Of63Bytes},
+        {"stranger.exe", Signature::ByAStranger},
+        {"keyless.exe", Signature::RightButNoKeyBuiltIn},
+    };
+    for (auto [served, signature] : cases) {
+        SCOPED_TRACE(served);
+        g_notices.clear();
+        const std::string sig = std::string(served) + ".sig";
+        ASSERT_TRUE(files.copy(served, siblingPath("update_new_program.exe")));
+        std::string destination = folder.file(served);
+        ASSERT_TRUE(writeFileBytes(destination, "the old version"));
+        DownloadTask task = taskFor(served, destination);
+        switch (signature) {
+        case Signature::None:
+            break;
+        case Signature::OfOtherBytes:
+            ASSERT_TRUE(files.put(sig, otherSignature));
+            break;
+        case Signature::Of63Bytes:
+            ASSERT_TRUE(files.sign(served));
+            ASSERT_TRUE(files.put(sig, readFileBytes(servedPath(sig)).substr(0, 63)));
+            break;
+        case Signature::ByAStranger:
+            ASSERT_TRUE(files.sign(served, ServedFiles::Signer::Stranger));
+            break;
+        case Signature::RightButNoKeyBuiltIn:
+            ASSERT_TRUE(files.sign(served));
+            task.publicKey.clear();
+            break;
+        }
+        ASSERT_TRUE(downloader.start(task));
+        ASSERT_TRUE(waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; }));
+        EXPECT_EQ(g_notices.back(), std::make_pair(downloadNotice::kFailed, downloadFailure::kNotSigned));
+        EXPECT_TRUE(readFileBytes(destination) == "the old version") << "the destination was replaced";
+        EXPECT_FALSE(exists(destination + ".download"));
+        EXPECT_FALSE(exists(toGbk(previousVersionPath(toWide(destination)))));
+    }
+}
+
 TEST_F(Download, ARunningProgramIsMovedAsideAndComesBackWhenTheNewOneCannotStart) {
     std::string running = folder.file("running.exe");
     ASSERT_TRUE(CopyFileA(siblingPath("update_new_program.exe").c_str(), running.c_str(), FALSE));
@@ -256,6 +311,7 @@ TEST_F(Download, ARunningProgramIsMovedAsideAndComesBackWhenTheNewOneCannotStart
     char system[MAX_PATH] = {};
     GetSystemDirectoryA(system, MAX_PATH);
     ASSERT_TRUE(files.copy("cannot-start.exe", std::string(system) + "\\version.dll"));
+    ASSERT_TRUE(files.sign("cannot-start.exe"));
 
     ASSERT_TRUE(downloader.start(taskFor("cannot-start.exe", running)));
     ASSERT_TRUE(waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; }));
@@ -284,6 +340,7 @@ TEST_F(Download, ALeftoverAsideFileThatCannotGoDoesNotStopTheUpdate) {
                                 0, nullptr));
     ASSERT_TRUE(held);
     ASSERT_TRUE(files.copy("next.exe", siblingPath("update_new_program.exe"), 512 * 1024));
+    ASSERT_TRUE(files.sign("next.exe"));
 
     ASSERT_TRUE(downloader.start(taskFor("next.exe", running)));
     ASSERT_TRUE(waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; }));
