@@ -27,3 +27,26 @@ function(vostrel_add_win_program name)
   target_link_libraries(${name} PRIVATE ${T_LIBRARIES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 endfunction()
+
+# The test program run again under other Windows languages, one ctest test per
+# language, <name>_<locale>: English (code page 1252), Japanese (932), Traditional
+# Chinese (950) and Hindi (65001, a language with no ANSI code page). The program
+# speaks GBK whatever the system's code page is, so the tests the filter picks must
+# pass under each as under Chinese (PRC). scripts/wine takes VOSTREL_LOCALE.
+#
+#   vostrel_add_locale_runs(name FILTER gtest-filter [DESKTOP] [TIMEOUT s])
+set(VOSTREL_OTHER_LOCALES en_US ja_JP zh_TW hi_IN)
+function(vostrel_add_locale_runs name)
+  cmake_parse_arguments(T "DESKTOP" "FILTER;TIMEOUT" "" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  foreach(locale IN LISTS VOSTREL_OTHER_LOCALES)
+    add_test(NAME ${name}_${locale} COMMAND ${name} --gtest_color=no --gtest_filter=${T_FILTER}
+             WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+    set_tests_properties(${name}_${locale} PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT VOSTREL_LOCALE=${locale}.UTF-8)
+    if(T_DESKTOP)
+      set_tests_properties(${name}_${locale} PROPERTIES RESOURCE_LOCK desktop)
+    endif()
+  endforeach()
+endfunction()

@@ -1,6 +1,7 @@
 #include "e2e_fixture.h"
 
 #include "client/capture.h"
+#include "win/gbk_wide.h"
 
 #include <commctrl.h>
 
@@ -21,7 +22,7 @@ void ProgramDriver::TearDown() {
 void ProgramDriver::launch(const std::string& runFolder) {
     std::string where = runFolder.empty() ? folder.path() : runFolder;
     std::string exe = where + "\\vostrel.exe";
-    ASSERT_TRUE(CopyFileA(siblingPath("vostrel.exe").c_str(), exe.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(toWide(siblingPath("vostrel.exe")).c_str(), toWide(exe).c_str(), FALSE));
     ASSERT_TRUE(program.start(exe, "", where));
 }
 
@@ -44,17 +45,17 @@ void ProgramDriver::startClient() {
 void ProgramDriver::chooseMenuItem(Handler handler) {
     for (size_t row = 0; row < std::size(kMainMenuLayout); ++row) {
         if (kMainMenuLayout[row].handler == handler) {
-            PostMessageA(main, WM_COMMAND, kFirstMenuId + static_cast<int>(row), 0);
+            PostMessageW(main, WM_COMMAND, kFirstMenuId + static_cast<int>(row), 0);
             return;
         }
     }
     ADD_FAILURE() << "no menu item for this handler";
 }
 
-int ProgramDriver::rowCount() const { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+int ProgramDriver::rowCount() const { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
 
 int ProgramDriver::selectedRow() const {
-    return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 HWND ProgramDriver::waitForWindow(const std::string& title, int timeoutMs) const {
@@ -69,7 +70,7 @@ bool ProgramDriver::anotherWindowShows(int timeoutMs) const {
 }
 
 bool ProgramDriver::pressOk(HWND box) {
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
     return waitUntil([&] { return !IsWindow(box); });
 }
 
@@ -88,7 +89,7 @@ void ProgramDriver::armCapture() {
 }
 
 long ProgramDriver::closeProgram() {
-    PostMessageA(main, WM_CLOSE, 0, 0);
+    PostMessageW(main, WM_CLOSE, 0, 0);
     return program.waitForExit();
 }
 

@@ -1,23 +1,49 @@
 #include "test_support.h"
 
 #include "core/gbk_text.h"
+#include "win/gbk_wide.h"
 
 #include <commctrl.h>
 
-#include <cstdio>
 #include <cstring>
+#include <cwchar>
+#include <iterator>
 #include <sstream>
 
 namespace vostrel::test {
 
+namespace {
+
+std::string utf8(std::wstring_view text) {
+    if (text.empty()) return {};
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::wstring wideWindowText(HWND window) {
+    wchar_t buffer[1024] = {};
+    GetWindowTextW(window, buffer, static_cast<int>(std::size(buffer)));
+    return buffer;
+}
+
+std::wstring wideClassName(HWND window) {
+    wchar_t buffer[256] = {};
+    GetClassNameW(window, buffer, static_cast<int>(std::size(buffer)));
+    return buffer;
+}
+
+}  // namespace
+
 void pumpMessages() {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
 }
 
 void dropQuit() {
     MSG quit;
-    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
 }
 
@@ -43,58 +69,60 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs, void (*pum
 }
 
 std::string programFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::string folder = toGbk(path);
     return folder.substr(0, folder.find_last_of("\\/"));
 }
 
 std::string siblingPath(const std::string& fileName) { return programFolder() + "\\" + fileName; }
 
 TempFolder::TempFolder() {
-    char base[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, base);
+    wchar_t base[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, base);
     static int counter = 0;
     for (;;) {
-        path_ = std::string(base) + "vostrel-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+        path_ = toGbk(base) + "vostrel-test-" + std::to_string(GetCurrentProcessId()) + "-" +
                 std::to_string(++counter) + "-" + std::to_string(GetTickCount());
-        if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+        if (CreateDirectoryW(toWide(path_).c_str(), nullptr)) break;
     }
 }
 
-static void removeTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+// Wide all the way: a file the program made may have a name that GBK cannot hold.
+static void removeTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string full = folder + "\\" + name;
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring full = folder + L"\\" + name;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 removeTree(full);
             } else {
-                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(full.c_str());
+                SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(full.c_str());
             }
-        } while (FindNextFileA(search, &found));
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
-TempFolder::~TempFolder() { removeTree(path_); }
+TempFolder::~TempFolder() { removeTree(toWide(path_)); }
 
 ChildProcess::~ChildProcess() { terminate(); }
 
 bool ChildProcess::start(const std::string& application, const std::string& arguments,
                          const std::string& workingFolder) {
     terminate();
-    std::string commandLine = "\"" + application + "\"" + (arguments.empty() ? "" : " " + arguments);
-    STARTUPINFOA startup{sizeof startup};
+    std::wstring commandLine = toWide("\"" + application + "\"" + (arguments.empty() ? "" : " " + arguments));
+    std::wstring folder = toWide(workingFolder);
+    STARTUPINFOW startup{sizeof startup};
     // The path goes in as the application name: an unquoted path with spaces
     // could otherwise start another program.
-    return CreateProcessA(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info_) != FALSE;
+    return CreateProcessW(toWide(application).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &info_) != FALSE;
 }
 
 bool ChildProcess::running() const {
@@ -122,17 +150,13 @@ void ChildProcess::terminate() {
     info_ = {};
 }
 
-std::string windowText(HWND window) {
-    char buffer[1024] = {};
-    GetWindowTextA(window, buffer, sizeof buffer);
-    return buffer;
+std::string windowText(HWND window) { return toGbk(wideWindowText(window)); }
+
+void setWindowText(HWND window, const std::string& text) {
+    SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(toWide(text).c_str()));
 }
 
-std::string className(HWND window) {
-    char buffer[256] = {};
-    GetClassNameA(window, buffer, sizeof buffer);
-    return buffer;
-}
+std::string className(HWND window) { return toGbk(wideClassName(window)); }
 
 std::string messageBoxText(HWND box) {
     std::string text;
@@ -145,7 +169,7 @@ std::string messageBoxText(HWND box) {
 namespace {
 struct Search {
     DWORD processId;
-    std::string title;
+    std::wstring title;  // compared as Unicode: a garbled title never matches
     HWND found;
 };
 
@@ -154,7 +178,7 @@ BOOL CALLBACK matchWindow(HWND window, LPARAM parameter) {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     if (owner == search->processId && IsWindowVisible(window) &&
-        (search->title.empty() || windowText(window) == search->title)) {
+        (search->title.empty() || wideWindowText(window) == search->title)) {
         search->found = window;
         return FALSE;
     }
@@ -166,7 +190,7 @@ BOOL CALLBACK describeOne(HWND window, LPARAM parameter) {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     auto* out = reinterpret_cast<std::ostringstream*>(parameter);
-    *out << window << " " << className(window) << " '" << gbkToUtf8(windowText(window)) << "' pid " << owner
+    *out << window << " " << utf8(wideClassName(window)) << " '" << utf8(wideWindowText(window)) << "' pid " << owner
          << "\n";
     return TRUE;
 }
@@ -187,7 +211,7 @@ BOOL CALLBACK matchId(HWND window, LPARAM parameter) {
 }  // namespace
 
 HWND findProcessWindow(DWORD processId, const std::string& title) {
-    Search search{processId, title, nullptr};
+    Search search{processId, toWide(title), nullptr};
     EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -226,26 +250,143 @@ void press(BYTE key, BYTE modifier) {
 
 std::string clipboardText() {
     if (!OpenClipboard(nullptr)) return "<closed>";
-    std::string text;
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
-            text = bytes;
+    std::wstring text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const wchar_t* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = units;
             GlobalUnlock(data);
         }
     }
     CloseClipboard();
-    return text;
+    return toGbk(text);
 }
 
 bool putOnClipboard(const std::string& text) {
     if (!OpenClipboard(nullptr)) return false;
     EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1);
-    std::memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+    std::wstring wide = toWide(text);
+    size_t size = (wide.size() + 1) * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    std::memcpy(GlobalLock(block), wide.c_str(), size);
     GlobalUnlock(block);
-    bool put = SetClipboardData(CF_TEXT, block) != nullptr;
+    bool put = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
     CloseClipboard();
     return put;
+}
+
+namespace {
+
+// A block in the list's process that records and texts are exchanged through.
+class ListExchange {
+public:
+    explicit ListExchange(HWND list) : list_(list) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(list, &processId);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    }
+    ~ListExchange() {
+        if (block_) VirtualFreeEx(process_, block_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    ListExchange(const ListExchange&) = delete;
+    ListExchange& operator=(const ListExchange&) = delete;
+
+    // Sends the item record (its text, when asked for, into a buffer of capacity
+    // characters beside it) and reads back the record and the text.
+    LRESULT send(UINT message, WPARAM row, LVITEMW& item, std::wstring* text, size_t capacity) {
+        size_t size = sizeof item + (text ? capacity * sizeof(wchar_t) : 0);
+        if (!reserve(size)) return -1;
+        auto* remoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(block_) + sizeof item);
+        if (text) {
+            item.pszText = remoteText;
+            item.cchTextMax = static_cast<int>(capacity);
+            WriteProcessMemory(process_, remoteText, L"", sizeof(wchar_t), nullptr);
+        }
+        WriteProcessMemory(process_, block_, &item, sizeof item, nullptr);
+        LRESULT result = SendMessageW(list_, message, row, reinterpret_cast<LPARAM>(block_));
+        ReadProcessMemory(process_, block_, &item, sizeof item, nullptr);
+        if (text) {
+            text->assign(capacity, L'\0');
+            ReadProcessMemory(process_, remoteText, text->data(), capacity * sizeof(wchar_t), nullptr);
+            text->resize(std::wcslen(text->c_str()));
+        }
+        return result;
+    }
+
+private:
+    bool reserve(size_t size) {
+        if (!process_) return false;
+        if (size <= size_) return true;
+        if (block_) VirtualFreeEx(process_, block_, 0, MEM_RELEASE);
+        block_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+        size_ = block_ ? size : 0;
+        return block_ != nullptr;
+    }
+
+    HWND list_;
+    HANDLE process_ = nullptr;
+    void* block_ = nullptr;
+    size_t size_ = 0;
+};
+
+std::string gbkOrEscaped(std::wstring_view text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                    text[i + 1] <= 0xDFFF;
+        std::wstring_view character = text.substr(i, pair ? 2 : 1);
+        std::string bytes;
+        if (toGbkExactly(character, bytes)) {
+            out += bytes;
+        } else {
+            char32_t code = pair ? 0x10000 + ((character[0] - 0xD800) << 10) + (character[1] - 0xDC00) : character[0];
+            std::string digits;
+            do {
+                digits.insert(digits.begin(), kHex[code & 15]);
+                code >>= 4;
+            } while (code);
+            out += "\\u{" + digits + "}";
+        }
+        i += character.size();
+    }
+    return out;
+}
+
+// One cell's whole text: the buffer grows until the text fits with room to spare.
+std::wstring cellText(ListExchange& exchange, int row, int column) {
+    std::wstring text;
+    for (size_t capacity = 1024; capacity <= (1u << 22); capacity *= 4) {
+        LVITEMW item{};
+        item.iSubItem = column;
+        exchange.send(LVM_GETITEMTEXTW, static_cast<WPARAM>(row), item, &text, capacity);
+        if (text.size() + 1 < capacity) break;
+    }
+    return text;
+}
+
+}  // namespace
+
+std::vector<TextRow> shownRows(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+    int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    ListExchange exchange(list);
+    std::vector<TextRow> rows;
+    for (int row = 0; row < count; ++row) {
+        LVITEMW item{};
+        item.mask = LVIF_IMAGE | LVIF_PARAM;
+        item.iItem = row;
+        exchange.send(LVM_GETITEMW, 0, item, nullptr, 0);
+        TextRow shown;
+        shown.image = item.iImage;
+        shown.data = static_cast<std::int32_t>(item.lParam);
+        for (int column = 0; column < (columns > 0 ? columns : 1); ++column) {
+            shown.cells.push_back(gbkOrEscaped(cellText(exchange, row, column)));
+        }
+        rows.push_back(shown);
+    }
+    return rows;
 }
 
 std::string rowsText(const std::vector<TextRow>& rows) {
@@ -271,20 +412,24 @@ std::string rowsText(const std::vector<TextRow>& rows) {
 
 std::string readFileBytes(const std::string& path) {
     std::string bytes;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return bytes;
+    HANDLE file = CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
     char buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-    std::fclose(file);
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    CloseHandle(file);
     return bytes;
 }
 
 bool writeFileBytes(const std::string& path, const std::string& bytes) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && ok;
+    HANDLE file = CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+              written == bytes.size();
+    return CloseHandle(file) && ok;
 }
 
 bool saveScreenshot(HWND window, const std::string& path) {
@@ -317,16 +462,16 @@ bool saveScreenshot(HWND window, const std::string& path) {
 }
 
 bool saveArtifact(HWND window, const std::string& fileName) {
-    CreateDirectoryA(siblingPath("artifacts").c_str(), nullptr);
+    CreateDirectoryW(toWide(siblingPath("artifacts")).c_str(), nullptr);
     return saveScreenshot(window, siblingPath("artifacts\\" + fileName));
 }
 
 namespace {
 
-constexpr char kOriginalProcedure[] = "VostrelOriginalListProcedure";
+constexpr wchar_t kOriginalProcedure[] = L"VostrelOriginalListProcedure";
 
 LRESULT CALLBACK ansiLikeWindows(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto original = reinterpret_cast<WNDPROC>(GetPropA(list, kOriginalProcedure));
+    auto original = reinterpret_cast<WNDPROC>(GetPropW(list, kOriginalProcedure));
     auto* ansi = reinterpret_cast<LVITEMA*>(lParam);
     const bool textRead = (message == LVM_GETITEMA && ansi && (ansi->mask & LVIF_TEXT)) ||
                           (message == LVM_GETITEMTEXTA && ansi);
@@ -351,19 +496,10 @@ LRESULT CALLBACK ansiLikeWindows(HWND list, UINT message, WPARAM wParam, LPARAM 
 
 void answerAnsiReadsLikeWindows(HWND list) {
     LONG_PTR original = GetWindowLongPtrW(list, GWLP_WNDPROC);
-    SetPropA(list, kOriginalProcedure, reinterpret_cast<HANDLE>(original));
+    SetPropW(list, kOriginalProcedure, reinterpret_cast<HANDLE>(original));
     SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ansiLikeWindows));
 }
 
-std::string gbkToUtf8(const std::string& gbk) {
-    if (gbk.empty()) return {};
-    int wide = MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(wide), L'\0');
-    MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), w.data(), wide);
-    int narrow = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(narrow), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, out.data(), narrow, nullptr, nullptr);
-    return out;
-}
+std::string gbkToUtf8(const std::string& gbk) { return utf8(toWide(gbk)); }
 
 }  // namespace vostrel::test

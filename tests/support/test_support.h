@@ -1,5 +1,10 @@
 // What the Windows tests share: waiting with a deadline while pumping messages,
 // processes that always end, finding windows of another process, screenshots.
+//
+// Texts are GBK bytes here, as the program speaks them; every one that crosses
+// into Windows (titles, class names, paths, command lines, the clipboard, list
+// cells) goes through the W call, converted with code page 936 (win/gbk_wide.h),
+// so the tests see what a user sees on a Windows of any language.
 #pragma once
 
 #include "core/text_record.h"
@@ -85,6 +90,8 @@ HWND findDescendantById(HWND root, int id);
 std::string describeWindows();
 
 std::string windowText(HWND window);
+// Sets the text of a window of any process (WM_SETTEXT), as Unicode.
+void setWindowText(HWND window, const std::string& text);
 std::string className(HWND window);
 // Every text shown in a message box of another process (its static texts).
 std::string messageBoxText(HWND box);
@@ -94,9 +101,16 @@ RECT rectInParent(HWND window);
 // A key tapped as the user does (with a modifier held around it when given).
 void press(BYTE key, BYTE modifier = 0);
 
-// The clipboard's text as this process reads it; "<closed>" when it cannot be opened.
+// The clipboard's Unicode text; "<closed>" when it cannot be opened.
 std::string clipboardText();
+// The text put there as Unicode (CF_UNICODETEXT).
 bool putOnClipboard(const std::string& text);
+
+// The rows a list view of any process (of this program's bitness) shows, read
+// with LVM_GETITEMW and LVM_GETITEMTEXTW: every column's text, the image and the
+// item data. A character that GBK cannot hold comes back as "\u{XXXX}" (its code
+// point in hex), so that a garbled cell never passes and the failure shows it.
+std::vector<TextRow> shownRows(HWND list);
 
 // Rows as "[image,data,'cell'(size),...]" lines, for comparing and for failure
 // output: each cell up to its first 60 bytes (cut where a character starts) in

@@ -1,6 +1,7 @@
 #include "update_test_support.h"
 
 #include "test_support.h"
+#include "win/gbk_wide.h"
 
 #include "win/gbk_wide.h"
 #include "win/unique_handle.h"
@@ -17,7 +18,7 @@ std::string serverAddress() { return "http://127.0.0.1:" + std::to_string(VOSTRE
 std::string servedPath(const std::string& name) { return siblingPath("update-served\\" + name); }
 
 ServedFiles::~ServedFiles() {
-    for (const std::string& name : names_) DeleteFileA(servedPath(name).c_str());
+    for (const std::string& name : names_) DeleteFileW(toWide(servedPath(name)).c_str());
 }
 
 bool ServedFiles::put(const std::string& name, const std::string& bytes) {

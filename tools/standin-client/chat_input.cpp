@@ -10,12 +10,14 @@ namespace standin {
 namespace {
 
 // One attempt, as a standard edit control makes: while someone else holds the
-// clipboard the paste gets nothing, and the input keeps what it had.
-std::optional<std::string> clipboardText(HWND owner) {
+// clipboard the paste gets nothing, and the input keeps what it had. Unicode, as
+// the real client reads it: a text put there as CF_TEXT alone arrives converted
+// with the code page of the keyboard layout it was put there under.
+std::optional<std::wstring> clipboardText(HWND owner) {
     if (!OpenClipboard(owner)) return std::nullopt;
-    std::string result;
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        if (const char* p = static_cast<const char*>(GlobalLock(data))) {
+    std::wstring result;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(data))) {
             result = p;
             GlobalUnlock(data);
         }
@@ -41,7 +43,7 @@ void ChatInput::select(WPARAM start, LPARAM end) {
 
 void ChatInput::paste(HWND room) {
     if (!focused_) return;
-    if (std::optional<std::string> pasted = clipboardText(room)) {
+    if (std::optional<std::wstring> pasted = clipboardText(room)) {
         text_ = allSelected_ ? *pasted : text_ + *pasted;
         allSelected_ = false;
     }
@@ -56,7 +58,7 @@ void ChatInput::type(HWND room, WPARAM character) {
     InvalidateRect(room, nullptr, FALSE);
 }
 
-std::string ChatInput::take() {
+std::wstring ChatInput::take() {
     if (text_.empty()) return {};
     allSelected_ = false;
     return std::exchange(text_, {});
@@ -67,9 +69,9 @@ void ChatInput::draw(HDC dc, RECT client) const {
     fill(dc, input, RGB(255, 255, 255));
     frame(dc, input, focused_ ? RGB(30, 144, 255) : RGB(180, 180, 180));
     if (text_.empty() && !focused_) {
-        text(dc, input.left + 6, input.top + 6, "在这里输入聊天内容，回车发送", RGB(170, 170, 170));
+        text(dc, input.left + 6, input.top + 6, L"在这里输入聊天内容，回车发送", RGB(170, 170, 170));
     } else {
-        text(dc, input.left + 6, input.top + 6, escapeLogText(text_) + (focused_ ? "|" : ""));
+        text(dc, input.left + 6, input.top + 6, oneLine(text_) + (focused_ ? L"|" : L""));
     }
 }
 

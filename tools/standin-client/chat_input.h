@@ -26,12 +26,12 @@ public:
     void type(HWND room, WPARAM character);
 
     // The text to send, taken out of the input; empty when there is nothing to send.
-    std::string take();
+    std::wstring take();
 
     void draw(HDC dc, RECT client) const;
 
 private:
-    std::string text_;
+    std::wstring text_;
     bool focused_ = false;
     bool allSelected_ = false;
 };

@@ -5,10 +5,12 @@
 #include "pane.h"
 #include "room_window.h"
 #include "standin_log.h"
+#include "unicode_text.h"
 
 #include <windows.h>
 #include <windowsx.h>
 
+#include <iterator>
 #include <string>
 
 namespace standin {
@@ -21,7 +23,7 @@ protected:
     explicit Dialog(int member) : member_(member) {}
     virtual void draw(HDC dc, RECT client) = 0;
     virtual void click(HWND window, int x, int y) = 0;
-    virtual void character(HWND window, unsigned char byte) {}
+    virtual void character(HWND window, WPARAM character) {}
 
     LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
         switch (message) {
@@ -29,8 +31,8 @@ protected:
             paintBuffered(window, [&](HDC dc, RECT client) {
                 fill(dc, client, RGB(250, 250, 250));
                 fill(dc, {0, 0, client.right, 30}, RGB(30, 144, 255));
-                char title[64] = {};
-                GetWindowTextA(window, title, sizeof title);
+                wchar_t title[64] = {};
+                GetWindowTextW(window, title, static_cast<int>(std::size(title)));
                 text(dc, 12, 8, title, RGB(255, 255, 255));
                 frame(dc, client, RGB(20, 100, 200));
                 draw(dc, client);
@@ -40,13 +42,13 @@ protected:
             click(window, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
             return 0;
         case WM_CHAR:
-            character(window, static_cast<unsigned char>(wParam));
+            character(window, wParam);
             return 0;
         case WM_KEYDOWN:
             if (wParam == VK_ESCAPE) DestroyWindow(window);
             return 0;
         }
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 
     int member_;
@@ -65,13 +67,13 @@ private:
     static constexpr RECT kCancel{180, 198, 250, 226};
 
     void draw(HDC dc, RECT) override {
-        text(dc, 30, 70, "确定要将 " + displayName(member_) + " 踢出频道并封禁吗？");
+        text(dc, 30, 70, L"确定要将 " + displayName(member_) + L" 踢出频道并封禁吗？");
         fill(dc, kIpBox, RGB(255, 255, 255));
         frame(dc, kIpBox, RGB(90, 90, 90));
-        if (alsoIp_) text(dc, kIpBox.left + 3, kIpBox.top + 1, "√", RGB(20, 100, 200));
-        text(dc, kIpLabel.left + 6, kIpLabel.top + 2, "同时封禁IP");
-        button(dc, kConfirm, "确定", true);
-        button(dc, kCancel, "取消", false);
+        if (alsoIp_) text(dc, kIpBox.left + 3, kIpBox.top + 1, L"√", RGB(20, 100, 200));
+        text(dc, kIpLabel.left + 6, kIpLabel.top + 2, L"同时封禁IP");
+        button(dc, kConfirm, L"确定", true);
+        button(dc, kCancel, L"取消", false);
     }
 
     void click(HWND window, int x, int y) override {
@@ -91,8 +93,8 @@ private:
     bool alsoIp_ = false;
 };
 
-// "修改房间名片": a click into the input gives it the keyboard; typed bytes go
-// there; the save button stores the card.
+// "修改房间名片": a click into the input gives it the keyboard; typed characters
+// go there; the save button stores the card.
 class NameCardEditor : public Dialog {
 public:
     explicit NameCardEditor(int member) : Dialog(member) {}
@@ -104,12 +106,12 @@ private:
     static constexpr RECT kCancel{243, 163, 293, 191};
 
     void draw(HDC dc, RECT) override {
-        text(dc, 40, 50, "当前名片: " + displayName(member_), RGB(110, 110, 110));
+        text(dc, 40, 50, L"当前名片: " + displayName(member_), RGB(110, 110, 110));
         fill(dc, kInput, RGB(255, 255, 255));
         frame(dc, kInput, focused_ ? RGB(30, 144, 255) : RGB(150, 150, 150));
-        text(dc, kInput.left + 4, kInput.top + 5, typed_ + (focused_ ? "|" : ""));
-        button(dc, kSave, "保存", true);
-        button(dc, kCancel, "取消", false);
+        text(dc, kInput.left + 4, kInput.top + 5, oneLine(typed_) + (focused_ ? L"|" : L""));
+        button(dc, kSave, L"保存", true);
+        button(dc, kCancel, L"取消", false);
     }
 
     void click(HWND window, int x, int y) override {
@@ -117,7 +119,7 @@ private:
             focused_ = true;
         } else if (inside(kSave, x, y)) {
             roomMember(member_).card = typed_;
-            logEffect("name-card", member_, escapeLogText(typed_));
+            logEffect("name-card", member_, logText(typed_));
             refreshRoom();
             DestroyWindow(window);
             return;
@@ -130,17 +132,17 @@ private:
         InvalidateRect(window, nullptr, FALSE);
     }
 
-    void character(HWND window, unsigned char byte) override {
+    void character(HWND window, WPARAM character) override {
         if (!focused_) return;
-        typeInto(typed_, byte);
+        typeInto(typed_, character);
         InvalidateRect(window, nullptr, FALSE);
     }
 
     bool focused_ = false;
-    std::string typed_;
+    std::wstring typed_;
 };
 
-void openDialogOverRoom(Pane* dialog, const char* title, int width, int height) {
+void openDialogOverRoom(Pane* dialog, const std::wstring& title, int width, int height) {
     RECT room{};
     GetWindowRect(roomWindow(), &room);
     int x = room.left + (room.right - room.left - width) / 2;
@@ -154,11 +156,11 @@ void openDialogOverRoom(Pane* dialog, const char* title, int width, int height) 
 }  // namespace
 
 void openBanPrompt(int member) {
-    openDialogOverRoom(new BanPrompt(member), kBanPromptTitle, BanPrompt::kWidth, BanPrompt::kHeight);
+    openDialogOverRoom(new BanPrompt(member), wide(kBanPromptTitle), BanPrompt::kWidth, BanPrompt::kHeight);
 }
 
 void openNameCardEditor(int member) {
-    openDialogOverRoom(new NameCardEditor(member), kNameCardTitle, NameCardEditor::kWidth, NameCardEditor::kHeight);
+    openDialogOverRoom(new NameCardEditor(member), wide(kNameCardTitle), NameCardEditor::kWidth, NameCardEditor::kHeight);
 }
 
 }  // namespace standin

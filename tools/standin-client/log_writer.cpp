@@ -18,8 +18,8 @@ std::string effectLine(std::string_view effect, int member) {
 
 }  // namespace
 
-void openLog(const std::string& path) {
-    g_log = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+void openLog(const std::wstring& path) {
+    g_log = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 

@@ -8,7 +8,7 @@
 
 namespace standin {
 
-void openLog(const std::string& path);
+void openLog(const std::wstring& path);
 void closeLog();
 
 void logLine(const std::string& line);

@@ -1,4 +1,4 @@
-// The stand-in voice-chat client: a room window with a member list, a chat pane
+// The stand-in voice-chat client, a Unicode program as the real one is: a room window with a member list, a chat pane
 // and a chat input, the members' pop-up menu, the ban confirmation and the
 // name-card editor, all top-level windows of one class told apart by title, the
 // way the real client shows them. Every window draws its own content, so clicks
@@ -18,20 +18,20 @@ namespace standin {
 namespace {
 
 // The first argument of the command line, quotes removed.
-std::string logPathFromCommandLine() {
-    std::string line = GetCommandLineA();
+std::wstring logPathFromCommandLine() {
+    std::wstring line = GetCommandLineW();
     size_t pos = 0;
-    if (!line.empty() && line[0] == '"') {
-        pos = line.find('"', 1);
-        pos = pos == std::string::npos ? line.size() : pos + 1;
+    if (!line.empty() && line[0] == L'"') {
+        pos = line.find(L'"', 1);
+        pos = pos == std::wstring::npos ? line.size() : pos + 1;
     } else {
-        pos = line.find(' ');
-        if (pos == std::string::npos) pos = line.size();
+        pos = line.find(L' ');
+        if (pos == std::wstring::npos) pos = line.size();
     }
-    while (pos < line.size() && line[pos] == ' ') ++pos;
-    std::string rest = line.substr(pos);
-    while (!rest.empty() && rest.back() == ' ') rest.pop_back();
-    if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"') rest = rest.substr(1, rest.size() - 2);
+    while (pos < line.size() && line[pos] == L' ') ++pos;
+    std::wstring rest = line.substr(pos);
+    while (!rest.empty() && rest.back() == L' ') rest.pop_back();
+    if (rest.size() >= 2 && rest.front() == L'"' && rest.back() == L'"') rest = rest.substr(1, rest.size() - 2);
     return rest;
 }
 
@@ -40,15 +40,15 @@ std::string logPathFromCommandLine() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     using namespace standin;
-    std::string logPath = logPathFromCommandLine();
+    std::wstring logPath = logPathFromCommandLine();
     if (!logPath.empty()) openLog(logPath);
     registerPaneClass(instance);
     if (!openRoomWindow(show)) return 1;
 
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     closeLog();
     return 0;

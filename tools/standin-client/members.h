@@ -7,19 +7,19 @@
 namespace standin {
 
 struct Member {
-    const char* name;
+    const wchar_t* name;
     bool guest = false;
     bool member = false;
     bool noTyping = false;
     bool noPictures = false;
     bool banned = false;
-    std::string card;
+    std::wstring card;
 };
 
 // Member N, 1-based up to kMemberCount.
 Member& roomMember(int member);
 
 // The name card once one is saved, the name before.
-std::string displayName(int member);
+std::wstring displayName(int member);
 
 }  // namespace standin

@@ -6,6 +6,7 @@
 #include "pane.h"
 #include "room_window.h"
 #include "standin_log.h"
+#include "unicode_text.h"
 
 #include <windows.h>
 #include <windowsx.h>
@@ -25,30 +26,30 @@ constexpr int kSubmenuHeight = kMenuTop * 2 + kEntryHeight * kSubEntryCount;
 HWND g_menu = nullptr;
 HWND g_submenu = nullptr;
 
-std::string menuLabel(int member, int entry) {
+std::wstring menuLabel(int member, int entry) {
     const Member& m = roomMember(member);
     switch (entry) {
-    case kView: return "查看资料";
-    case kPrivateChat: return "发起私聊";
-    case kCopyName: return "复制昵称";
-    case kMuteVoice: return "屏蔽语音";
-    case kNoTyping: return m.noTyping ? "解除禁止打字" : "禁止打字";
-    case kNoPictures: return m.noPictures ? "解除禁止发图" : "禁止发图";
-    case kBan: return "踢出并封禁";
-    case kNameCard: return "修改房间名片";
-    case kRoles: return "权限设置  >";
+    case kView: return L"查看资料";
+    case kPrivateChat: return L"发起私聊";
+    case kCopyName: return L"复制昵称";
+    case kMuteVoice: return L"屏蔽语音";
+    case kNoTyping: return m.noTyping ? L"解除禁止打字" : L"禁止打字";
+    case kNoPictures: return m.noPictures ? L"解除禁止发图" : L"禁止发图";
+    case kBan: return L"踢出并封禁";
+    case kNameCard: return L"修改房间名片";
+    case kRoles: return L"权限设置  >";
     }
-    return "";
+    return L"";
 }
 
-std::string submenuLabel(int member, int entry) {
+std::wstring submenuLabel(int member, int entry) {
     const Member& m = roomMember(member);
     switch (entry) {
-    case kReception: return "设为接待";
-    case kRoleMember: return m.member ? "取消会员" : "设为会员";
-    case kRoleGuest: return m.guest ? "取消嘉宾" : "设为嘉宾";
+    case kReception: return L"设为接待";
+    case kRoleMember: return m.member ? L"取消会员" : L"设为会员";
+    case kRoleGuest: return m.guest ? L"取消嘉宾" : L"设为嘉宾";
     }
-    return "";
+    return L"";
 }
 
 int entryAt(int y, int count) {
@@ -58,7 +59,7 @@ int entryAt(int y, int count) {
 }
 
 // One menu level's entries, stacked from kMenuTop, the selected one highlighted.
-void drawEntries(HDC dc, RECT client, int member, int count, int selected, std::string (*label)(int, int)) {
+void drawEntries(HDC dc, RECT client, int member, int count, int selected, std::wstring (*label)(int, int)) {
     for (int e = 0; e < count; ++e) {
         RECT r{2, kMenuTop + e * kEntryHeight, client.right - 2, kMenuTop + (e + 1) * kEntryHeight};
         if (e == selected) fill(dc, r, RGB(210, 230, 255));
@@ -106,7 +107,7 @@ public:
             toggle(m.member, "member", member_);
             break;
         case kReception:
-            logEffect("entry", member_, submenuLabel(member_, entry));
+            logEffect("entry", member_, logText(submenuLabel(member_, entry)));
             break;
         default:
             return;
@@ -144,7 +145,7 @@ public:
         case WM_ACTIVATE:
             // Like any menu: it goes away when something else is clicked.
             if (LOWORD(wParam) == WA_INACTIVE && reinterpret_cast<HWND>(lParam) != g_submenu) {
-                PostMessageA(window, WM_CLOSE, 0, 0);
+                PostMessageW(window, WM_CLOSE, 0, 0);
             }
             return 0;
         case WM_CLOSE:
@@ -159,7 +160,7 @@ public:
             }
             return 0;
         }
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 
 private:
@@ -185,7 +186,7 @@ private:
             openSubmenu(window);
             return;
         default:
-            logEffect("entry", member, menuLabel(member, entry));
+            logEffect("entry", member, logText(menuLabel(member, entry)));
             break;
         }
         refreshRoom();
@@ -198,7 +199,7 @@ private:
         selected_ = kRoles;
         RECT r{};
         GetWindowRect(window, &r);
-        g_submenu = createPane(new RoleSubmenu(), kSubmenuTitle, WS_POPUP, WS_EX_TOPMOST | WS_EX_NOACTIVATE,
+        g_submenu = createPane(new RoleSubmenu(), wide(kSubmenuTitle), WS_POPUP, WS_EX_TOPMOST | WS_EX_NOACTIVATE,
                                r.right - 2, r.top + kMenuTop + kRoles * kEntryHeight, kSubmenuWidth, kSubmenuHeight);
         if (g_submenu) ShowWindow(g_submenu, SW_SHOWNOACTIVATE);
         InvalidateRect(window, nullptr, FALSE);
@@ -264,7 +265,7 @@ LRESULT RoleSubmenu::handle(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -274,7 +275,7 @@ void openMemberMenu(int member, bool fromChat) {
     POINT at{};
     GetCursorPos(&at);
     auto* pane = new MemberMenu(member);
-    HWND menu = createPane(pane, kMenuTitle, WS_POPUP, WS_EX_TOPMOST | WS_EX_TOOLWINDOW, at.x, at.y, kMenuWidth,
+    HWND menu = createPane(pane, wide(kMenuTitle), WS_POPUP, WS_EX_TOPMOST | WS_EX_TOOLWINDOW, at.x, at.y, kMenuWidth,
                            kMenuHeight);
     if (!menu) return;
     g_menu = menu;

@@ -1,12 +1,13 @@
-// Every window of the stand-in client is a pane: a top-level window of the one
-// class kWindowClass, told apart by title, that draws its own content, so clicks
-// posted into a window land on that window. Here too the drawing helpers the
-// panes share.
+// Every window of the stand-in client is a pane: a top-level Unicode window of the
+// one class kWindowClass, told apart by title, that draws its own content, so
+// clicks posted into a window land on that window. Here too the drawing helpers
+// the panes share.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace standin {
 
@@ -22,18 +23,23 @@ void registerPaneClass(HINSTANCE instance);
 
 // A window of kWindowClass for the pane. The window owns the pane from WM_NCCREATE
 // and deletes it at WM_NCDESTROY; when creation fails the pane is deleted here.
-HWND createPane(Pane* pane, const char* title, DWORD style, DWORD exStyle, int x, int y, int width, int height);
+HWND createPane(Pane* pane, const std::wstring& title, DWORD style, DWORD exStyle, int x, int y, int width, int height);
 
 HFONT uiFont();
 void fill(HDC dc, RECT r, COLORREF colour);
 void frame(HDC dc, RECT r, COLORREF colour);
-void text(HDC dc, int x, int y, const std::string& s, COLORREF colour = RGB(40, 40, 40));
-void button(HDC dc, RECT r, const char* caption, bool primary);
+void text(HDC dc, int x, int y, std::wstring_view s, COLORREF colour = RGB(40, 40, 40));
+void button(HDC dc, RECT r, const wchar_t* caption, bool primary);
 bool inside(const RECT& r, int x, int y);
 
-// A character typed into a pane's own input: Backspace removes the last GBK
-// character (one or two bytes), other control characters are dropped.
-void typeInto(std::string& s, WPARAM character);
+// A WM_CHAR typed into a pane's own input, one UTF-16 unit: a character beyond the
+// Basic Multilingual Plane comes as two, its surrogates, which join into one as
+// they are appended. Backspace removes the last character (both units of a pair),
+// other control characters are dropped.
+void typeInto(std::wstring& s, WPARAM character);
+
+// The text on one line: CR, LF and tab shown as "\r", "\n" and "\t".
+std::wstring oneLine(std::wstring_view s);
 
 // Paints through a memory bitmap, so the panes do not flicker.
 template <typename Draw>

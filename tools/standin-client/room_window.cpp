@@ -6,6 +6,7 @@
 #include "menu_window.h"
 #include "pane.h"
 #include "standin_log.h"
+#include "unicode_text.h"
 
 #include <windowsx.h>
 
@@ -17,11 +18,11 @@ namespace {
 
 struct ChatLine {
     int member;  // 0: the moderator (this client's user)
-    std::string text;
+    std::wstring text;
 };
 
 std::vector<ChatLine> g_chat = {
-    {1, "大家晚上好！"}, {2, "今晚几点开麦？"}, {3, "来听歌的举个手"}, {4, "管理辛苦了"}};
+    {1, L"大家晚上好！"}, {2, L"今晚几点开麦？"}, {3, L"来听歌的举个手"}, {4, L"管理辛苦了"}};
 
 HWND g_room = nullptr;
 int g_selectedMember = 0;  // 1-based, 0 none
@@ -48,10 +49,10 @@ public:
             paintBuffered(window, [&](HDC dc, RECT client) { draw(dc, client); });
             return 0;
         case WM_CREATE:
-            sendButton_ = CreateWindowExA(0, "BUTTON", "发送", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0, 0,
-                                          window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSendButtonId)), GetModuleHandleA(nullptr),
+            sendButton_ = CreateWindowExW(0, L"BUTTON", L"发送", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0, 0,
+                                          window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSendButtonId)), GetModuleHandleW(nullptr),
                                           nullptr);
-            SendMessageA(sendButton_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont()), FALSE);
+            SendMessageW(sendButton_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont()), FALSE);
             return 0;
         case WM_SIZE: {
             RECT client;
@@ -105,14 +106,14 @@ public:
             PostQuitMessage(0);
             return 0;
         }
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 
 private:
     void send() {
-        std::string line = input_.take();
+        std::wstring line = input_.take();
         if (line.empty()) return;
-        logLine("chat " + escapeLogText(line));
+        logLine("chat " + logText(line));
         g_chat.push_back({0, line});
         InvalidateRect(g_room, nullptr, FALSE);
     }
@@ -120,34 +121,34 @@ private:
     void draw(HDC dc, RECT client) {
         fill(dc, client, RGB(244, 247, 252));
         fill(dc, {0, 0, client.right, 26}, RGB(30, 144, 255));
-        text(dc, 12, 6, "演示房间 (频道 10086)", RGB(255, 255, 255));
-        text(dc, 200, 6, "把鼠标移到成员或聊天框里的名字上，按下勾选的快捷键", RGB(225, 240, 255));
+        text(dc, 12, 6, L"演示房间 (频道 10086)", RGB(255, 255, 255));
+        text(dc, 200, 6, L"把鼠标移到成员或聊天框里的名字上，按下勾选的快捷键", RGB(225, 240, 255));
 
-        text(dc, kListLeft + 4, kListTop - 18, "成员 (" + std::to_string(kMemberCount) + ")", RGB(90, 90, 90));
+        text(dc, kListLeft + 4, kListTop - 18, L"成员 (" + std::to_wstring(kMemberCount) + L")", RGB(90, 90, 90));
         fill(dc, {kListLeft, kListTop, kListLeft + kListWidth, kListTop + kMemberCount * kRowHeight}, RGB(255, 255, 255));
         for (int i = 1; i <= kMemberCount; ++i) {
             const Member& m = roomMember(i);
             RECT row{kListLeft, kListTop + (i - 1) * kRowHeight, kListLeft + kListWidth, kListTop + i * kRowHeight};
             if (i == g_selectedMember) fill(dc, row, RGB(210, 230, 255));
-            std::string badge = m.guest ? "[嘉宾] " : m.member ? "[会员] " : "[游客] ";
+            const wchar_t* badge = m.guest ? L"[嘉宾] " : m.member ? L"[会员] " : L"[游客] ";
             text(dc, row.left + 6, row.top + 7, badge, m.guest ? RGB(200, 120, 0) : m.member ? RGB(0, 130, 60) : RGB(130, 130, 130));
             text(dc, row.left + 52, row.top + 7, displayName(i), m.banned ? RGB(170, 170, 170) : RGB(40, 40, 40));
-            std::string flags = std::string(m.noTyping ? "禁字 " : "") + (m.noPictures ? "禁图 " : "") + (m.banned ? "封禁" : "");
+            std::wstring flags = std::wstring(m.noTyping ? L"禁字 " : L"") + (m.noPictures ? L"禁图 " : L"") + (m.banned ? L"封禁" : L"");
             text(dc, row.left + 130, row.top + 7, flags, RGB(210, 40, 40));
         }
         frame(dc, {kListLeft, kListTop, kListLeft + kListWidth, kListTop + kMemberCount * kRowHeight}, RGB(200, 200, 200));
 
         RECT pane{kChatLeft, kChatTop, client.right - 8, ChatInput::area(client).top - 8};
-        text(dc, kChatLeft + 4, kChatTop - 18, "公屏聊天", RGB(90, 90, 90));
+        text(dc, kChatLeft + 4, kChatTop - 18, L"公屏聊天", RGB(90, 90, 90));
         fill(dc, pane, RGB(255, 255, 255));
         frame(dc, pane, RGB(200, 200, 200));
         int lines = (pane.bottom - pane.top) / kChatLineHeight;
         size_t first = g_chat.size() > static_cast<size_t>(lines) ? g_chat.size() - static_cast<size_t>(lines - kGreetingCount) : kGreetingCount;
         int y = kChatTop;
         auto drawLine = [&](const ChatLine& line) {
-            std::string name = line.member ? displayName(line.member) : "场控(我)";
+            std::wstring name = line.member ? displayName(line.member) : L"场控(我)";
             text(dc, kChatLeft + 8, y + 5, name, line.member ? RGB(20, 100, 200) : RGB(200, 80, 0));
-            text(dc, kChatLeft + 8 + kChatNameWidth, y + 5, escapeLogText(line.text));
+            text(dc, kChatLeft + 8 + kChatNameWidth, y + 5, oneLine(line.text));
             y += kChatLineHeight;
         };
         for (size_t i = 0; i < kGreetingCount; ++i) drawLine(g_chat[i]);
@@ -164,7 +165,7 @@ private:
 }  // namespace
 
 HWND openRoomWindow(int show) {
-    g_room = createPane(new RoomWindow(), kRoomTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, kRoomX, kRoomY, kRoomWidth, kRoomHeight);
+    g_room = createPane(new RoomWindow(), wide(kRoomTitle), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, kRoomX, kRoomY, kRoomWidth, kRoomHeight);
     if (!g_room) return nullptr;
     ShowWindow(g_room, show == SW_HIDE ? SW_SHOW : show);
     UpdateWindow(g_room);

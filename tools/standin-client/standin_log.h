@@ -17,10 +17,15 @@
 //   chat <text>                            a line sent from the chat input
 //   entry m<N> <label>                     any other menu entry chosen
 //
-// <text> is escaped so that one effect stays one line: "\\" for a backslash,
-// "\r", "\n", "\t", and "\xHH" for other bytes below 0x20 and for 0x7F; every
-// other byte (GBK included) is written as it is. An empty chat input sends
-// nothing.
+// <text> is what the client received (it is a Unicode program, as the real client
+// is), written in GBK: each character that has an exact GBK form as its GBK bytes,
+// every other one (a character GBK lacks, one beyond the Basic Multilingual Plane,
+// a lone surrogate) as "\u{XXXX}", its code point in upper-case hex ("\u{1F600}",
+// "\u{B3}"), so that text garbled on its way can never read as the text sent.
+// One effect stays one line: "\\" for a backslash byte, "\r", "\n", "\t", and
+// "\xHH" for other bytes below 0x20 and for 0x7F; every other byte is written as
+// it is. For a text that GBK holds the line is thus escapeLogText(its GBK bytes).
+// An empty chat input sends nothing.
 #pragma once
 
 #include <string>
@@ -28,6 +33,8 @@
 
 namespace standin {
 
+// In GBK, as the tests and the tool name them; the client's windows carry their
+// Unicode.
 constexpr char kWindowClass[] = "TXGuiFoundation";
 constexpr char kRoomTitle[] = "QT语音 - 演示房间（替身客户端）";
 constexpr char kMenuTitle[] = "TXMenuWindow";
@@ -84,6 +91,17 @@ inline std::string escapeLogText(std::string_view text) {
         }
     }
     return out;
+}
+
+// A character that has no GBK form, as the log writes it.
+inline std::string codePointEscape(char32_t codePoint) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), kHex[codePoint & 15]);
+        codePoint >>= 4;
+    } while (codePoint);
+    return "\\u{" + digits + "}";
 }
 
 }  // namespace standin

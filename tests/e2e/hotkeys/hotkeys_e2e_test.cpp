@@ -3,6 +3,7 @@
 // the client, presses the function key as the user would and reads the effect
 // from the client's log.
 #include "client/capture.h"
+#include "win/gbk_wide.h"
 
 #include "e2e_fixture.h"
 
@@ -125,7 +126,7 @@ struct KeyCase {
 };
 
 TEST_F(HotkeyRoad, EachKeyActsOnTheMemberUnderThePointer) {
-    SetWindowTextA(control("马甲格式"), "【管理】大熊");
+    setWindowText(control("马甲格式"), "【管理】大熊");
     const KeyCase cases[] = {
         {"选择框1", VK_F1, 2, "guest m2 on"},         {"选择框2", VK_F3, 3, "member m3 on"},
         {"选择框3", VK_F4, 4, "no-typing m4 on"},     {"选择框4", VK_F5, 5, "no-pictures m5 on"},
@@ -335,7 +336,7 @@ TEST_F(HotkeyRoad, F10IsNotLiveWhileItsInstructionIsOpen) {
     press(VK_F10);
     auto otherBoxes = [&] {
         int count = 0;
-        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, nullptr, kCaptureTitle)) != nullptr;) {
+        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, nullptr, toWide(kCaptureTitle).c_str())) != nullptr;) {
             count += w != box && IsWindowVisible(w);
         }
         return count;
@@ -390,6 +391,20 @@ TEST_F(HotkeyRoad, TheCapturedRoomTakesAPastedChatLine) {
     PostMessageA(room, WM_CHAR, 'y', 0);
     PostMessageA(room, WM_KEYDOWN, 13, 0);
     expectNothingFor(400);
+}
+
+// The client is a Unicode program: what it logs is what it received, so text
+// garbled on its way can never pass for the text sent. A character beyond the
+// Basic Multilingual Plane arrives as two WM_CHAR, its surrogates.
+TEST_F(HotkeyRoad, TheRoomLogsTypedUnicodeExactly) {
+    program.terminate();
+    MoveWindow(room, 10, 10, 802, 582, TRUE);
+    PostMessageW(room, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(412, 525));
+    for (wchar_t unit : std::wstring(L"a\u4F60\U0001F600\u00B3\u00E9")) PostMessageW(room, WM_CHAR, unit, 0);
+    PostMessageW(room, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(waitUntil([&] { return !effects().empty(); }));
+    // é has a GBK form (pinyin), ³ has none.
+    EXPECT_EQ(effects(), std::vector<std::string>{"chat a你\\u{1F600}\\u{B3}é"});
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "library/text_editing.h"
 #include "library/text_library.h"
 #include "library/text_windows.h"
+#include "win/gbk_wide.h"
 #include "win/input_box.h"
 
 #include "e2e_fixture.h"
@@ -30,12 +31,14 @@ std::vector<TextRow> twoColumnRows(std::initializer_list<std::pair<std::string, 
 // The text of a control of the other process, asked of the control itself
 // (GetWindowText only sees the caption the window was created with).
 std::string controlText(HWND control) {
-    int length = static_cast<int>(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0));
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    int got = static_cast<int>(SendMessageA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+    int length = static_cast<int>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int got = static_cast<int>(SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
     text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return text;
+    return toGbk(text);
 }
+
+bool fileExists(const std::string& path) { return GetFileAttributesW(toWide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 class LibraryProgram : public ProgramDriver {
 protected:
@@ -74,7 +77,7 @@ protected:
             saveArtifact(box, "input-box.bmp");
         }
         if (name) {
-            SendMessageA(GetDlgItem(box, kInputBoxEditId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name->c_str()));
+            setWindowText(GetDlgItem(box, kInputBoxEditId), *name);
             PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
         } else {
             PostMessageA(GetDlgItem(box, IDCANCEL), BM_CLICK, 0, 0);
@@ -95,7 +98,7 @@ protected:
         std::string name = "rows" + std::to_string(++saves_) + ".txt";
         save(name);
         // Generous: the save flushes the file to disk, which a busy machine can take seconds over.
-        bool saved = waitUntil([&] { return GetFileAttributesA(folder.file(name).c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000);
+        bool saved = waitUntil([&] { return fileExists(folder.file(name)); }, 15000);
         EXPECT_TRUE(saved) << "no " << name << "; visible windows:\n" << describeWindows();
         waitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 3000);
         return decodeTextRows(readFileBytes(folder.file(name)));
@@ -106,10 +109,8 @@ protected:
         chooseMenuItem(openTextEditor);
         HWND editor = waitForShown(kEditorCaption);
         ASSERT_TRUE(editor);
-        SendMessageA(control(editor, kTextEditorWindowLayout, "编辑框1"), WM_SETTEXT, 0,
-                     reinterpret_cast<LPARAM>(title.c_str()));
-        SendMessageA(control(editor, kTextEditorWindowLayout, "编辑框2"), WM_SETTEXT, 0,
-                     reinterpret_cast<LPARAM>(body.c_str()));
+        setWindowText(control(editor, kTextEditorWindowLayout, "编辑框1"), title);
+        setWindowText(control(editor, kTextEditorWindowLayout, "编辑框2"), body);
         PostMessageA(control(editor, kTextEditorWindowLayout, "按钮1"), BM_CLICK, 0, 0);
         // The reminder first, with the editor still open and the row not yet there.
         ASSERT_TRUE(waitForShown(kReminderTitle));
@@ -143,8 +144,8 @@ TEST_F(LibraryProgram, AddChangeDeleteAndClearThroughTheDialogs) {
     // Filled once created, a moment after it shows.
     EXPECT_TRUE(waitUntil([&] { return controlText(title) == "first"; }, 3000)) << controlText(title);
     EXPECT_EQ(controlText(body), "line one\r\nline two");
-    SendMessageA(title, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("changed"));
-    SendMessageA(body, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new body"));
+    setWindowText(title, "changed");
+    setWindowText(body, "new body");
     PostMessageA(control(modifier, kTextModifierWindowLayout, "按钮1"), BM_CLICK, 0, 0);
     ASSERT_TRUE(waitForClosed(modifier)) << describeWindows();
     EXPECT_EQ(rowsText(listRows()), rowsText(twoColumnRows({{"changed", "new body"},
@@ -190,6 +191,8 @@ TEST_F(LibraryProgram, SaveClearLoadGivesTheSameRowsAndCancelChangesNothing) {
     ASSERT_TRUE(writeFileBytes(folder.file("empty.txt"), ""));
     startProgram();
     ASSERT_EQ(rowCount(), 3);  // the file the codec made, loaded at start-up
+    // Shown as its Unicode, read as any other program reads the list.
+    EXPECT_EQ(rowsText(shownRows(list)), rowsText(rows));
 
     save("copy.txt");
     ASSERT_TRUE(waitUntil([&] { return readFileBytes(folder.file("copy.txt")) == original; }, 15000))
@@ -227,7 +230,7 @@ TEST_F(LibraryProgram, FailedSaveSaysSoAndKeepsTheOldFile) {
     addText("new", "would replace it");
 
     // Another program holds the library open: the new file cannot take its place.
-    HANDLE held = CreateFileA(folder.file("morvath.txt").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE held = CreateFileW(toWide(folder.file("morvath.txt")).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     save("morvath.txt");
@@ -238,8 +241,8 @@ TEST_F(LibraryProgram, FailedSaveSaysSoAndKeepsTheOldFile) {
     EXPECT_EQ(readFileBytes(folder.file("morvath.txt")), old);
 
     // Nothing else was left in the folder: no temporary file.
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA(folder.file("*.tmp").c_str(), &found);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(toWide(folder.file("*.tmp")).c_str(), &found);
     EXPECT_EQ(search, INVALID_HANDLE_VALUE) << found.cFileName;
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
 
@@ -250,7 +253,7 @@ TEST_F(LibraryProgram, FailedSaveSaysSoAndKeepsTheOldFile) {
 
 TEST_F(LibraryProgram, StartUpWithAnUnreadableLibrarySaysSo) {
     // A folder where the library should be: it is there but cannot be read.
-    ASSERT_TRUE(CreateDirectoryA(folder.file("morvath.txt").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(toWide(folder.file("morvath.txt")).c_str(), nullptr));
     launch();
     std::string message = dismissMessage(library::kLoadTitle);
     EXPECT_EQ(message.rfind(library::kLoadFailed, 0), 0u) << gbkToUtf8(message);
