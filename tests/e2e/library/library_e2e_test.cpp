@@ -125,6 +125,34 @@ protected:
     bool boxPictured_ = false;
 };
 
+// The library file is GBK: a character it cannot hold is refused at 完成 with the
+// character named, rather than saved as '?' later; the editor stays open with
+// what was typed, and once the character is changed the row goes in.
+TEST_F(LibraryProgram, ATextGbkCannotHoldIsRefusedAtFinishWithTheCharacterNamed) {
+    startProgram();
+    int before = rowCount();
+    chooseMenuItem(openTextEditor);
+    HWND editor = waitForShown(kEditorCaption);
+    ASSERT_TRUE(editor);
+    HWND body = control(editor, kTextEditorWindowLayout, "编辑框2");
+    HWND finish = control(editor, kTextEditorWindowLayout, "按钮1");
+    SetWindowTextW(control(editor, kTextEditorWindowLayout, "编辑框1"), L"\u573A\u63A7");
+    SetWindowTextW(body, L"\u6B22\u8FCE \U0001F600");  // 欢迎 and an emoji
+    PostMessageA(finish, BM_CLICK, 0, 0);
+    EXPECT_EQ(dismissMessage(library::kOutsideGbkTitle),
+              std::string(library::kBodyOutsideGbk) + "U+1F600" + library::kOutsideGbkRest);
+    EXPECT_TRUE(IsWindow(editor));
+    EXPECT_EQ(rowCount(), before);
+
+    SetWindowTextW(body, L"\u6B22\u8FCE");
+    PostMessageA(finish, BM_CLICK, 0, 0);
+    EXPECT_EQ(dismissMessage(kReminderTitle), "友情提示:编辑好后记得保存哦");
+    ASSERT_TRUE(waitForClosed(editor));
+    std::vector<TextRow> rows = listRows();
+    ASSERT_EQ(rows.size(), static_cast<size_t>(before) + 1);
+    EXPECT_EQ(rowsText({rows.back()}), rowsText(twoColumnRows({{"场控", "欢迎"}})));
+}
+
 TEST_F(LibraryProgram, AddChangeDeleteAndClearThroughTheDialogs) {
     startProgram();
     addText("first", "line one\r\nline two");

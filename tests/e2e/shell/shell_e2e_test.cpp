@@ -1,5 +1,6 @@
 // The real program, started from a folder of its own: its windows, its tab pages
 // (screenshots of each are kept beside the build), its dialogs and its exit.
+#include "core/text_record.h"
 #include "library/text_editing.h"
 #include "library/text_windows.h"
 
@@ -16,6 +17,23 @@ class RunningProgram : public ProgramDriver {
 protected:
     void SetUp() override { startProgram(); }
 };
+
+// A library beside the program is GBK, whatever the system's code page; a start
+// that found one must end with the window showing its rows and answering.
+class StartingProgram : public ProgramDriver {};
+
+TEST_F(StartingProgram, AGbkLibraryBesideItShowsItsRowsAndTheWindowAnswers) {
+    std::vector<TextRow> rows(2);
+    rows[0].cells = {"欢迎词", "欢迎来到本频道！请文明发言"};
+    rows[1].cells = {"晚安", "今天的活动到此结束\r\n感谢大家"};
+    ASSERT_TRUE(writeFileBytes(folder.file("morvath.txt"), encodeTextRows(rows)));
+    startProgram();
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 3000, &answer)) << "the window does not answer";
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_EQ(rowsText(shownRows(list)), rowsText(rows));
+    EXPECT_EQ(closeProgram(), 0);
+}
 
 TEST_F(RunningProgram, StartsWithoutALibraryToAnEmptyListAndNoMessage) {
     EXPECT_EQ(rowCount(), 0);
