@@ -39,7 +39,7 @@ void ProgramDriver::startClient() {
     room = waitForProcessWindow(client.id(), standin::kRoomTitle);
     ASSERT_TRUE(room) << "no room window; visible windows:\n" << describeWindows();
     ASSERT_TRUE(waitUntil([&] { return logText().rfind("ready", 0) == 0; })) << "client log: " << logText();
-    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 4, GetSystemMetrics(SM_CYSCREEN) - 4);
+    movePointer(GetSystemMetrics(SM_CXSCREEN) - 4, GetSystemMetrics(SM_CYSCREEN) - 4);
 }
 
 void ProgramDriver::chooseMenuItem(Handler handler) {
@@ -86,6 +86,10 @@ std::string ProgramDriver::dismissMessage(const char* title, int timeoutMs) {
 void ProgramDriver::armCapture() {
     chooseMenuItem(beginCapture);
     EXPECT_EQ(dismissMessage(kCaptureTitle), kCaptureInstruction);
+    // F10 is registered when the box's call has returned, before the tool's thread
+    // next takes a message: once it has answered this one, a press is a capture.
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer)) << "the tool does not answer";
 }
 
 long ProgramDriver::closeProgram() {
@@ -96,7 +100,7 @@ long ProgramDriver::closeProgram() {
 void ProgramDriver::pointAt(standin::Point at) const {
     POINT p{at.x, at.y};
     ClientToScreen(room, &p);
-    SetCursorPos(p.x, p.y);
+    movePointer(p.x, p.y);
 }
 
 std::vector<std::string> ProgramDriver::logLines() const {

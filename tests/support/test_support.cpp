@@ -152,6 +152,23 @@ void ChildProcess::terminate() {
 
 std::string windowText(HWND window) { return toGbk(wideWindowText(window)); }
 
+void movePointer(int x, int y) {
+    SetCursorPos(x, y);
+    // GetCursorPos asks the X server, after the move it holds.
+    waitUntil([&] {
+        POINT at{};
+        return GetCursorPos(&at) && at.x == x && at.y == y;
+    }, 2000);
+}
+
+std::string controlText(HWND control) {
+    int length = static_cast<int>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int got = static_cast<int>(SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return toGbk(text);
+}
+
 void setWindowText(HWND window, const std::string& text) {
     SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(toWide(text).c_str()));
 }

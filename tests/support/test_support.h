@@ -36,6 +36,12 @@ void dropQuit();
 // Milliseconds from the performance counter, for the benchmark programs.
 double clockMs();
 
+// Moves the pointer and waits until the system reports it there. Under Wine the
+// move reaches the X server only when this process next talks to it: another
+// process asking for the pointer before then gets the old place, and may even put
+// it back there.
+void movePointer(int x, int y);
+
 // The folder of the running test program (all programs of the build sit together).
 std::string programFolder();
 std::string siblingPath(const std::string& fileName);
@@ -92,6 +98,9 @@ std::string describeWindows();
 std::string windowText(HWND window);
 // Sets the text of a window of any process (WM_SETTEXT), as Unicode.
 void setWindowText(HWND window, const std::string& text);
+// The text of a control of another process, asked of the control itself
+// (GetWindowText only sees the caption an edit control was created with).
+std::string controlText(HWND control);
 std::string className(HWND window);
 // Every text shown in a message box of another process (its static texts).
 std::string messageBoxText(HWND box);

@@ -98,7 +98,7 @@ TEST(SortRecords, AColumnARecordDoesNotCarrySortsAsAnEmptyText) {
     sortRecords(records, sort_key::kColumn + 2);
     EXPECT_EQ(texts(records), (std::vector<std::string>{"none", "short", "long"}));
     sortRecords(records, sort_key::kColumn + 9);  // no record has it: all equal, nothing read out of range
-    EXPECT_EQ(records.size(), 3u);
+    EXPECT_EQ(texts(records), (std::vector<std::string>{"none", "short", "long"}));
 }
 
 TEST(SortRecords, RangesAreOneBasedInclusiveAndClampedToTheList) {
@@ -119,9 +119,8 @@ TEST(SortRecords, RangesAreOneBasedInclusiveAndClampedToTheList) {
     EXPECT_EQ(texts(records), (std::vector<std::string>{"a", "b", "c", "d", "e"}));
 
     std::vector<ItemRecord> empty;
-    sortRecords(empty, 1, 0, sort_key::kText);
+    sortRecords(empty, 1, 0, sort_key::kText);  // nothing to sort, nothing read
     sortRecords(empty, sort_key::kText);
-    EXPECT_TRUE(empty.empty());
 }
 
 TEST(SortRecords, EqualKeysEndWhereTheFirstRecordPivotPutsThem) {

@@ -48,7 +48,7 @@ protected:
         GetWindowRect(list, &listRect);
         int rowHeight = 17;
         int y = row >= 0 ? header.bottom + rowHeight * row + rowHeight / 2 : listRect.bottom - 20;
-        SetCursorPos(listRect.left + 40, y);
+        movePointer(listRect.left + 40, y);
         for (int i = 0; i < 2; ++i) {
             mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
             mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);

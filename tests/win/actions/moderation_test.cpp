@@ -91,7 +91,7 @@ protected:
     void SetUp() override {
         room = std::make_unique<FakeWindow>("ActionsRoom", "room", 700, 700);
         sink = std::make_unique<FakeWindow>("ActionsSink", "sink", 900, 700);
-        SetCursorPos(760, 760);
+        movePointer(760, 760);
         SendMessageA(applicationWindow().control("选择框8"), BM_SETCHECK, BST_UNCHECKED, 0);
         applicationWindow().setText("标签2", "以上所有操作需要鼠标移动到马甲上");
         focus(sink->get());

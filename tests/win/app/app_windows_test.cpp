@@ -99,7 +99,7 @@ TEST_F(MainWindowLayout, TabControlWithThreePages) {
     EXPECT_NE(std::string(text).find("{权限类}"), std::string::npos);
     EXPECT_EQ(std::string(text).size() - std::string(text).find("{权限类}"), std::string("{权限类}").size());
     // Only the first page is shown at start.
-    EXPECT_TRUE(IsWindowVisible(main.control("选择夹页1")) || !IsWindowVisible(main.handle()));
+    EXPECT_TRUE(GetWindowLongA(main.control("选择夹页1"), GWL_STYLE) & WS_VISIBLE);
     EXPECT_FALSE(GetWindowLongA(main.control("选择夹页2"), GWL_STYLE) & WS_VISIBLE);
     EXPECT_FALSE(GetWindowLongA(main.control("选择夹页3"), GWL_STYLE) & WS_VISIBLE);
 }

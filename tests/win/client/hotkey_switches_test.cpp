@@ -20,7 +20,7 @@ protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(applicationWindow().create());
         // The action's real clicks land in a corner where nothing is.
-        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 4, GetSystemMetrics(SM_CYSCREEN) - 4);
+        movePointer(GetSystemMetrics(SM_CXSCREEN) - 4, GetSystemMetrics(SM_CYSCREEN) - 4);
     }
     static void TearDownTestSuite() {
         exitCleanup();
@@ -62,6 +62,7 @@ TEST_F(KeySwitches, AKeyLivesOnWhenWindowsDropsTheHookWhileItIsDown) {
     key(false);
     EXPECT_TRUE(actionRan()) << "the press after the hook was dropped did nothing";
     EXPECT_TRUE(keyWatchHook());
+    EXPECT_NE(keyWatchHook(), dropped) << "the watch was not made again";
     key(true);
     key(false);
     EXPECT_TRUE(actionRan()) << "the watch did not come back";

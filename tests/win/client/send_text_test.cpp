@@ -218,8 +218,14 @@ TEST(SendText, EmptyTextStillPastesAndPressesEnter) {
 
 TEST(SendText, PasteFocusesTheWindowOfTheOtherThread) {
     RecordingWindow client;
-    ASSERT_TRUE(pasteTextIntoWindow(client.handle(), "x"));
+    // The focus away from it first, so that only the paste can give it back.
+    AttachThreadInput(GetCurrentThreadId(), client.threadId(), TRUE);
+    SetFocus(nullptr);
+    AttachThreadInput(GetCurrentThreadId(), client.threadId(), FALSE);
     GUITHREADINFO info{sizeof info};
+    ASSERT_TRUE(GetGUIThreadInfo(client.threadId(), &info));
+    ASSERT_NE(info.hwndFocus, client.handle());
+    ASSERT_TRUE(pasteTextIntoWindow(client.handle(), "x"));
     ASSERT_TRUE(GetGUIThreadInfo(client.threadId(), &info));
     EXPECT_EQ(info.hwndFocus, client.handle());
 }

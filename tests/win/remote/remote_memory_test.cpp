@@ -118,7 +118,7 @@ TEST(RemoteMemoryMappings, TwoBlocksMakeTwoRecordsAndReleasingTheSecondKeepsTheF
     EXPECT_TRUE(memory.mappings().empty());
 }
 
-TEST(RemoteMemoryMappings, AFailedMappingLeavesNoRecord) {
+TEST(RemoteMemoryMappings, ARefusedSizeLeavesNoRecord) {
     RemoteMemory memory;
     memory.forceOsClass(os_class::kUnknown);
     EXPECT_EQ(memory.allocate(nullptr, -1), nullptr);  // 4 GB: refused
