@@ -54,6 +54,15 @@ protected:
         return failed;
     }
 
+    // 按钮1 once it offers the retry: its caption and its state change one after the
+    // other on the tool's thread, so both are waited for.
+    HWND retryOffered(HWND update) {
+        HWND button = control(update, kUpdateWindowLayout, "按钮1");
+        EXPECT_TRUE(waitUntil([&] { return windowText(button) == "重新下载" && IsWindowEnabled(button); }))
+            << gbkToUtf8(windowText(button));
+        return button;
+    }
+
     std::string label(HWND update, const char* name) {
         return windowText(control(update, kUpdateWindowLayout, name));
     }
@@ -215,9 +224,7 @@ TEST_F(UpdatingProgram, AFailedDownloadOffersARetryThatReadsThePageAndDownloadsA
     HWND update = startWithPage(forcedPage("later.exe", "later.exe"));
     ASSERT_TRUE(update);
     ASSERT_TRUE(downloadFailed(update, "服务器返回404"));
-    HWND button = control(update, kUpdateWindowLayout, "按钮1");
-    EXPECT_TRUE(waitUntil([&] { return windowText(button) == "重新下载" && IsWindowEnabled(button); }))
-        << gbkToUtf8(windowText(button));
+    HWND button = retryOffered(update);
     // A retry the user cannot see is none: the button lies inside the window now.
     RECT client{}, shown{};
     auto buttonInside = [&] {
@@ -246,9 +253,7 @@ TEST_F(UpdatingProgram, AProgramSignedWithAnotherKeyReplacesNothingAndOffersARet
     HWND update = startWithPage(forcedPage("forged.exe", "vostrel.exe"));
     ASSERT_TRUE(update);
     ASSERT_TRUE(downloadFailed(update, "签名验证未通过"));
-    HWND button = control(update, kUpdateWindowLayout, "按钮1");
-    EXPECT_TRUE(waitUntil([&] { return windowText(button) == "重新下载" && IsWindowEnabled(button); }))
-        << gbkToUtf8(windowText(button));
+    HWND button = retryOffered(update);
     saveArtifact(update, "update-window-not-signed.bmp");
     EXPECT_TRUE(readFileBytes(runFolder + "\\vostrel.exe") == readFileBytes(siblingPath("vostrel.exe")))
         << "the running program's file was replaced";

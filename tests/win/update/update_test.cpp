@@ -96,7 +96,22 @@ protected:
             return false;
         }, timeoutMs);
     }
+    // The transfer's last word: finished or failed, past the size.
+    static bool waitForOutcome() {
+        return waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; });
+    }
     static bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+    // A copy of the stand-in program running from the folder: a file in use, as the
+    // tool's own is while it updates. Its path; its bytes in old.
+    std::string startRunningCopy(ChildProcess& program, std::string& old) {
+        std::string running = folder.file("running.exe");
+        EXPECT_TRUE(CopyFileA(siblingPath("update_new_program.exe").c_str(), running.c_str(), FALSE));
+        old = readFileBytes(running);
+        EXPECT_TRUE(program.start(running, "--stay"));
+        EXPECT_TRUE(waitUntil([&] { return exists(running + ".ran"); }));
+        return running;
+    }
 
     TempFolder folder;
     ServedFiles files;
@@ -201,7 +216,7 @@ TEST_F(Download, AChunkedBodyWithoutALengthBecomesTheFile) {
     ASSERT_TRUE(files.put("chunked.bin.sig.chunked", "16"));
     std::string destination = folder.file("chunked.bin");
     ASSERT_TRUE(downloader.start(taskFor("chunked.bin", destination)));
-    ASSERT_TRUE(waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; }));
+    ASSERT_TRUE(waitForOutcome());
     EXPECT_EQ(g_notices.back().first, downloadNotice::kFinished);
     EXPECT_TRUE(readFileBytes(destination) == bytes);
 
@@ -209,7 +224,7 @@ TEST_F(Download, AChunkedBodyWithoutALengthBecomesTheFile) {
     g_notices.clear();
     ASSERT_TRUE(files.put("chunked.bin.chunklength", std::to_string(bytes.size() + 1000)));
     ASSERT_TRUE(downloader.start(taskFor("chunked.bin", folder.file("both.bin"))));
-    ASSERT_TRUE(waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; }));
+    ASSERT_TRUE(waitForOutcome());
     EXPECT_EQ(g_notices.back().first, downloadNotice::kFinished);
     EXPECT_TRUE(readFileBytes(folder.file("both.bin")) == bytes);
 }
@@ -243,7 +258,7 @@ TEST_F(Download, AnEmptyBodyAnExeThatIsNoProgramOrCannotRunOrIsCutReplacesNothin
         std::string destination = folder.file(c.destination);
         ASSERT_TRUE(writeFileBytes(destination, "the old version"));
         ASSERT_TRUE(downloader.start(taskFor(c.served, destination)));
-        ASSERT_TRUE(waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; }));
+        ASSERT_TRUE(waitForOutcome());
         EXPECT_EQ(g_notices.back(), std::make_pair(downloadNotice::kFailed, c.failure));
         EXPECT_TRUE(readFileBytes(destination) == "the old version") << "the file was replaced";
         EXPECT_FALSE(exists(destination + ".download"));
@@ -292,7 +307,7 @@ TEST_F(Download, OnlyAFileSignedWithTheBuiltInKeyReplacesAnything) {
             break;
         }
         ASSERT_TRUE(downloader.start(task));
-        ASSERT_TRUE(waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; }));
+        ASSERT_TRUE(waitForOutcome());
         EXPECT_EQ(g_notices.back(), std::make_pair(downloadNotice::kFailed, downloadFailure::kNotSigned));
         EXPECT_TRUE(readFileBytes(destination) == "the old version") << "the destination was replaced";
         EXPECT_FALSE(exists(destination + ".download"));
@@ -301,12 +316,10 @@ TEST_F(Download, OnlyAFileSignedWithTheBuiltInKeyReplacesAnything) {
 }
 
 TEST_F(Download, ARunningProgramIsMovedAsideAndComesBackWhenTheNewOneCannotStart) {
-    std::string running = folder.file("running.exe");
-    ASSERT_TRUE(CopyFileA(siblingPath("update_new_program.exe").c_str(), running.c_str(), FALSE));
-    std::string old = readFileBytes(running);
     ChildProcess program;
-    ASSERT_TRUE(program.start(running, "--stay"));
-    ASSERT_TRUE(waitUntil([&] { return exists(running + ".ran"); }));
+    std::string old;
+    std::string running = startRunningCopy(program, old);
+    ASSERT_FALSE(HasFailure());
     // A library is a Windows program file that CreateProcess refuses to start.
     char system[MAX_PATH] = {};
     GetSystemDirectoryA(system, MAX_PATH);
@@ -314,7 +327,7 @@ TEST_F(Download, ARunningProgramIsMovedAsideAndComesBackWhenTheNewOneCannotStart
     ASSERT_TRUE(files.sign("cannot-start.exe"));
 
     ASSERT_TRUE(downloader.start(taskFor("cannot-start.exe", running)));
-    ASSERT_TRUE(waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; }));
+    ASSERT_TRUE(waitForOutcome());
     ASSERT_EQ(g_notices.back().first, downloadNotice::kFinished) << g_notices.back().second;
     EXPECT_TRUE(readFileBytes(running) == readFileBytes(servedPath("cannot-start.exe")));
     EXPECT_TRUE(readFileBytes(toGbk(previousVersionPath(toWide(running)))) == old);
@@ -329,12 +342,10 @@ TEST_F(Download, ARunningProgramIsMovedAsideAndComesBackWhenTheNewOneCannotStart
 // An earlier update's ".old" that cannot go (held by a scanner, still running) is
 // no reason to fail this one: the running program goes aside under another name.
 TEST_F(Download, ALeftoverAsideFileThatCannotGoDoesNotStopTheUpdate) {
-    std::string running = folder.file("running.exe");
-    ASSERT_TRUE(CopyFileA(siblingPath("update_new_program.exe").c_str(), running.c_str(), FALSE));
-    std::string old = readFileBytes(running);
     ChildProcess program;
-    ASSERT_TRUE(program.start(running, "--stay"));
-    ASSERT_TRUE(waitUntil([&] { return exists(running + ".ran"); }));
+    std::string old;
+    std::string running = startRunningCopy(program, old);
+    ASSERT_FALSE(HasFailure());
     ASSERT_TRUE(writeFileBytes(running + ".old", "an earlier version"));
     UniqueFile held(CreateFileA((running + ".old").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 0, nullptr));
@@ -343,7 +354,7 @@ TEST_F(Download, ALeftoverAsideFileThatCannotGoDoesNotStopTheUpdate) {
     ASSERT_TRUE(files.sign("next.exe"));
 
     ASSERT_TRUE(downloader.start(taskFor("next.exe", running)));
-    ASSERT_TRUE(waitUntil([] { return !g_notices.empty() && g_notices.back().first != downloadNotice::kSize; }));
+    ASSERT_TRUE(waitForOutcome());
     ASSERT_EQ(g_notices.back().first, downloadNotice::kFinished) << g_notices.back().second;
     EXPECT_EQ(toGbk(downloader.previousVersion()), running + ".old1");
     EXPECT_TRUE(readFileBytes(running + ".old1") == old);
