@@ -253,7 +253,7 @@ TEST_F(UpdatingProgram, AProgramSignedWithAnotherKeyReplacesNothingAndOffersARet
     HWND update = startWithPage(forcedPage("forged.exe", "vostrel.exe"));
     ASSERT_TRUE(update);
     ASSERT_TRUE(downloadFailed(update, "签名验证未通过"));
-    HWND button = retryOffered(update);
+    retryOffered(update);
     saveArtifact(update, "update-window-not-signed.bmp");
     EXPECT_TRUE(readFileBytes(runFolder + "\\vostrel.exe") == readFileBytes(siblingPath("vostrel.exe")))
         << "the running program's file was replaced";
