@@ -23,7 +23,7 @@ void ProgramDriver::launch(const std::string& runFolder) {
     std::string where = runFolder.empty() ? folder.path() : runFolder;
     std::string exe = where + "\\vostrel.exe";
     ASSERT_TRUE(CopyFileW(toWide(siblingPath("vostrel.exe")).c_str(), toWide(exe).c_str(), FALSE));
-    ASSERT_TRUE(program.start(exe, "", where));
+    ASSERT_TRUE(program.start(exe, "", where)) << "CreateProcessW failed with error " << GetLastError();
 }
 
 void ProgramDriver::waitForMainWindow() {
@@ -35,7 +35,8 @@ void ProgramDriver::waitForMainWindow() {
 
 void ProgramDriver::startClient() {
     log = folder.file("standin.log");
-    ASSERT_TRUE(client.start(siblingPath("standin-client.exe"), "\"" + log + "\"", folder.path()));
+    ASSERT_TRUE(client.start(siblingPath("standin-client.exe"), "\"" + log + "\"", folder.path()))
+        << "CreateProcessW failed with error " << GetLastError();
     room = waitForProcessWindow(client.id(), standin::kRoomTitle);
     ASSERT_TRUE(room) << "no room window; visible windows:\n" << describeWindows();
     ASSERT_TRUE(waitUntil([&] { return logText().rfind("ready", 0) == 0; })) << "client log: " << logText();
