@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <iostream>
 #include <iterator>
 #include <sstream>
@@ -109,6 +110,11 @@ std::vector<std::string> ProgramDriver::logLines() const {
     std::istringstream in(logText());
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
+}
+
+bool ProgramDriver::logHas(const std::string& line) const {
+    std::vector<std::string> lines = logLines();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 }  // namespace vostrel::test

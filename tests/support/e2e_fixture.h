@@ -64,6 +64,7 @@ protected:
     void pointAt(standin::Point at) const;
     std::string logText() const { return readFileBytes(log); }
     std::vector<std::string> logLines() const;
+    bool logHas(const std::string& line) const;
 
     TempFolder folder;
     ChildProcess client;

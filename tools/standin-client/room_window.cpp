@@ -112,7 +112,10 @@ public:
 private:
     void send() {
         std::wstring line = input_.take();
-        if (line.empty()) return;
+        if (line.empty()) {
+            logLine("chat-empty");
+            return;
+        }
         logLine("chat " + logText(line));
         g_chat.push_back({0, line});
         InvalidateRect(g_room, nullptr, FALSE);

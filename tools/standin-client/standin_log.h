@@ -15,6 +15,8 @@
 //   ban-ip m<N>                            banned with the IP address ticked
 //   name-card m<N> <text>                  the name card saved with this text
 //   chat <text>                            a line sent from the chat input
+//   chat-empty                             Enter in the chat input with nothing in it
+//                                          (the client sends nothing)
 //   entry m<N> <label>                     any other menu entry chosen
 //
 // <text> is what the client received (it is a Unicode program, as the real client
@@ -25,7 +27,6 @@
 // One effect stays one line: "\\" for a backslash byte, "\r", "\n", "\t", and
 // "\xHH" for other bytes below 0x20 and for 0x7F; every other byte is written as
 // it is. For a text that GBK holds the line is thus escapeLogText(its GBK bytes).
-// An empty chat input sends nothing.
 #pragma once
 
 #include <string>

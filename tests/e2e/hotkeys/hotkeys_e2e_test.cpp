@@ -66,13 +66,6 @@ protected:
         return out;
     }
 
-    bool logHas(const std::string& line) {
-        for (const std::string& l : logLines()) {
-            if (l == line) return true;
-        }
-        return false;
-    }
-
     // Waits for the client to log these effects (and nothing else) after the mark.
     void expectEffectsSince(size_t mark, const std::vector<std::string>& expected, int timeoutMs = 5000) {
         auto since = [&] {
