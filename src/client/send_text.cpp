@@ -38,6 +38,22 @@ constexpr int kClipboardQuietMs = 40;
 constexpr int kClipboardSettleMaxMs = 400;
 constexpr int kClipboardProbeMs = 5;
 
+// How long in all the client may take to answer while a text is on its way to
+// it; one that takes longer is left to itself (hung, or closing).
+constexpr UINT kClientAnswerMs = 1000;
+
+// A pause that answers what other programs send to the tool but takes nothing
+// from its queue: the user's next double-click waits there until this text is on
+// its way, so one send never starts inside another and overwrites its text.
+void pauseTakingOnlySentMessages(int ms) {
+    DWORD start = GetTickCount();
+    for (DWORD elapsed = 0; elapsed < static_cast<DWORD>(ms); elapsed = GetTickCount() - start) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms) - elapsed, QS_SENDMESSAGE);
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 void waitForClipboardWatchers() {
     DWORD start = GetTickCount();
     DWORD freeSince = start;
@@ -49,7 +65,25 @@ void waitForClipboardWatchers() {
         } else {
             freeSince = GetTickCount();
         }
-        MessagePumpDelay(kClipboardProbeMs);
+        pauseTakingOnlySentMessages(kClipboardProbeMs);
+    }
+}
+
+// Returns once the client answers again after the posts, so that the next text
+// does not take this one's place on the clipboard while a client busy elsewhere
+// (a stall in a busy channel) has not yet pasted. The client answers a message
+// sent to it before it takes the next posted one, so one answer proves only that
+// it is taking messages again; each further round lets it take more, as a rule
+// one of the posted messages. One round more than messages were posted.
+void waitForClientToTake(HWND client, int posted) {
+    const DWORD start = GetTickCount();
+    for (int round = 0; round <= posted; ++round) {
+        DWORD elapsed = GetTickCount() - start;
+        DWORD_PTR answer = 0;
+        if (elapsed >= kClientAnswerMs ||
+            !SendMessageTimeoutW(client, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kClientAnswerMs - elapsed, &answer)) {
+            return;
+        }
     }
 }
 
@@ -79,6 +113,8 @@ bool sendTextToClient(HWND client, const std::string& text) {
     postClientClick(client, client::kChatInputX, client::kChatInputY);
     pasteClipboardInto(client);
     postKeyToWindow(client, client::kKeyEnter);
+    // The pointer move, the two buttons, select-all, paste, the key down and up.
+    waitForClientToTake(client, 7);
     return true;
 }
 

@@ -216,6 +216,17 @@ TEST(SendText, AChatInputOnAnotherThreadGetsEveryPasteBesideAClipboardWatcher) {
         << "the watcher was woken " << watcher.wakes() << " times for " << kTexts << " changes";
 }
 
+// The user's next double-click waits in the queue while a text is on its way: a
+// send that took it would start a second send inside the first.
+TEST(SendText, ASendTakesNothingFromTheToolsQueue) {
+    RecordingWindow client;
+    constexpr UINT kNextClick = WM_APP + 7;
+    PostThreadMessageW(GetCurrentThreadId(), kNextClick, 0, 0);
+    ASSERT_TRUE(sendTextToClient(client.handle(), "text"));
+    MSG message;
+    EXPECT_TRUE(PeekMessageW(&message, nullptr, kNextClick, kNextClick, PM_REMOVE));
+}
+
 TEST(SendText, EmptyTextStillPastesAndPressesEnter) {
     RecordingWindow client;
     ASSERT_TRUE(writeClipboardText("something else"));
