@@ -34,14 +34,19 @@ endfunction()
 # speaks GBK whatever the system's code page is, so the tests the filter picks must
 # pass under each as under Chinese (PRC). scripts/wine takes VOSTREL_LOCALE.
 #
-#   vostrel_add_locale_runs(name FILTER gtest-filter [DESKTOP] [TIMEOUT s])
+#   vostrel_add_locale_runs(name FILTER gtest-filter [DESKTOP] [TIMEOUT s] [LOCALES l...])
+#
+# LOCALES picks some of them (all four when not given).
 set(VOSTREL_OTHER_LOCALES en_US ja_JP zh_TW hi_IN)
 function(vostrel_add_locale_runs name)
-  cmake_parse_arguments(T "DESKTOP" "FILTER;TIMEOUT" "" ${ARGN})
+  cmake_parse_arguments(T "DESKTOP" "FILTER;TIMEOUT" "LOCALES" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
-  foreach(locale IN LISTS VOSTREL_OTHER_LOCALES)
+  if(NOT T_LOCALES)
+    set(T_LOCALES ${VOSTREL_OTHER_LOCALES})
+  endif()
+  foreach(locale IN LISTS T_LOCALES)
     add_test(NAME ${name}_${locale} COMMAND ${name} --gtest_color=no --gtest_filter=${T_FILTER}
              WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
     set_tests_properties(${name}_${locale} PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT VOSTREL_LOCALE=${locale}.UTF-8)

@@ -2,6 +2,7 @@
 // from the loopback server at start-up, asks or not, downloads the new program
 // with its progress display, starts it and ends.
 #include "update/update_window.h"
+#include "win/gbk_wide.h"
 
 #include "e2e_fixture.h"
 #include "update_test_support.h"
@@ -30,7 +31,7 @@ protected:
     void SetUp() override {
         // A folder with a space: the downloaded program's path has one too.
         runFolder = folder.path() + "\\run folder";
-        ASSERT_TRUE(CreateDirectoryA(runFolder.c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryW(toWide(runFolder).c_str(), nullptr));
         pageRequestsBefore = requestsFor("/update.html").size();
     }
 
@@ -69,7 +70,9 @@ protected:
 
     size_t pageRequests() { return requestsFor("/update.html").size() - pageRequestsBefore; }
 
-    bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    bool exists(const std::string& path) {
+        return GetFileAttributesW(toWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
 
     std::string runFolder;
     ServedFiles files;
